@@ -1,0 +1,1 @@
+// FileOps: the Windows file-system layer.

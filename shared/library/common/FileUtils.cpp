@@ -1,0 +1,1 @@
+// FileUtils: portable unit.

@@ -1,0 +1,7 @@
+#include "TimeBase.h"
+
+namespace Velmar {
+
+TimeBase::~TimeBase() = default;
+
+}  // namespace Velmar

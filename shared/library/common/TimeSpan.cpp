@@ -1,0 +1,1 @@
+// TimeSpan: portable unit.

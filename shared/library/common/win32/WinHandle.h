@@ -1,0 +1,83 @@
+// Owners for Windows handles: one move-only template, one traits class per kind
+// of handle. An early return can never leak a handle.
+#pragma once
+
+#include "WinApi.h"
+
+#include <utility>
+
+namespace Velmar {
+
+template <typename Traits>
+class UniqueHandle {
+public:
+    using Handle = typename Traits::Handle;
+
+    UniqueHandle() noexcept : handle_(Traits::invalid()) {}
+    explicit UniqueHandle(Handle h) noexcept : handle_(h) {}
+    ~UniqueHandle() { reset(); }
+
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+
+    Handle get() const noexcept { return handle_; }
+    bool valid() const noexcept { return handle_ != Traits::invalid(); }
+    explicit operator bool() const noexcept { return valid(); }
+
+    // For out-parameters of API calls: closes any held handle first.
+    Handle* put() noexcept {
+        reset();
+        return &handle_;
+    }
+
+    Handle release() noexcept { return std::exchange(handle_, Traits::invalid()); }
+
+    // Closes the held handle; answers whether closing succeeded (true when none was held).
+    bool reset(Handle h = Traits::invalid()) noexcept {
+        bool ok = true;
+        if (valid()) ok = Traits::close(handle_);
+        handle_ = h;
+        return ok;
+    }
+
+private:
+    Handle handle_;
+};
+
+// File, mailslot and similar handles: invalid as INVALID_HANDLE_VALUE.
+struct FileHandleTraits {
+    using Handle = HANDLE;
+    static Handle invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static bool close(Handle h) noexcept { return ::CloseHandle(h) != 0; }
+};
+
+// Mutexes, processes, threads, events: invalid as NULL.
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static Handle invalid() noexcept { return nullptr; }
+    static bool close(Handle h) noexcept { return ::CloseHandle(h) != 0; }
+};
+
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static bool close(Handle h) noexcept { return ::FindClose(h) != 0; }
+};
+
+struct RegKeyTraits {
+    using Handle = HKEY;
+    static Handle invalid() noexcept { return nullptr; }
+    static bool close(Handle h) noexcept { return ::RegCloseKey(h) == ERROR_SUCCESS; }
+};
+
+using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
+using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
+using UniqueHKey = UniqueHandle<RegKeyTraits>;
+
+}  // namespace Velmar
