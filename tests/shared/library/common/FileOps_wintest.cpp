@@ -361,27 +361,14 @@ TEST_F(FileOpsTest, ExpandPathPrefix) {
         std::string out;
     };
     const Case cases[] = {
-        {"/c:", true, "c:"},
-        {"\\c:", true, "c:"},
-        {"\\C:", false, ""},
-        {"c:", false, ""},
-        {"%windir%", true, std::string(windir, m)},
-        {"%WINDIR%", true, std::string(windir, m)},
+        {"/c:", true, "c:"}, {"\\c:", true, "c:"}, {"\\C:", false, ""}, {"c:", false, ""},
+        {"%windir%", true, std::string(windir, m)}, {"%WINDIR%", true, std::string(windir, m)},
         {"%STOCKSWEEP_FILEOPS_LONG%", true, longValue},
-        {"%stocksweep_no_such_variable%", false, ""},
-        {"%%", false, ""},
-        {"%", false, ""},
-        {"%windir", false, ""},
-        {"\\systemroot", true, std::string(windows, n)},
-        {"/systemroot", true, std::string(windows, n)},
-        {"\\SystemRoot", false, ""},
-        {"\\systemroot\\", false, ""},
-        {"\\??", true, ""},
-        {"/??", true, ""},
-        {"\\?", false, ""},
-        {"", false, ""},
-        {"x", false, ""},
-        {"C:\\Windows", false, ""},
+        {"%stocksweep_no_such_variable%", false, ""}, {"%%", false, ""}, {"%", false, ""},
+        {"%windir", false, ""}, {"\\systemroot", true, std::string(windows, n)},
+        {"/systemroot", true, std::string(windows, n)}, {"\\SystemRoot", false, ""},
+        {"\\systemroot\\", false, ""}, {"\\??", true, ""}, {"/??", true, ""}, {"\\?", false, ""},
+        {"", false, ""}, {"x", false, ""}, {"C:\\Windows", false, ""},
     };
     for (const Case& c : cases) {
         std::string out = "untouched";
@@ -454,15 +441,8 @@ TEST_F(ResolveStoredPathTest, MissingComponentCarriesRestAsWritten) {
 
 TEST_F(ResolveStoredPathTest, SpecialShapes) {
     const std::pair<std::string, std::string> cases[] = {
-        {"", ""},
-        {"\\\\", "\\\\"},
-        {"\"\"", "\"\""},
-        {"\"", "\""},
-        {"C:\\", "C:"},
-        {"C:", "C:"},
-        {"q:/", "q:"},
-        {"\\", ""},
-        {"\\\\server\\share\\x", "\\\\server\\share\\x"},
+        {"", ""}, {"\\\\", "\\\\"}, {"\"\"", "\"\""}, {"\"", "\""}, {"C:\\", "C:"}, {"C:", "C:"},
+        {"q:/", "q:"}, {"\\", ""}, {"\\\\server\\share\\x", "\\\\server\\share\\x"},
     };
     for (const auto& c : cases) EXPECT_EQ(resolveStoredPath(c.first), c.second) << c.first;
 }
