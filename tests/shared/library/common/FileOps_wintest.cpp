@@ -123,7 +123,7 @@ protected:
         };
         const uint64_t hour = 3600ULL * 10000000ULL;
         do {
-            if (ticks(now) - ticks(data.ftLastWriteTime) > hour) removeTree(temp + "\\" + data.cFileName);
+            if (ticks(now) > ticks(data.ftLastWriteTime) + hour) removeTree(temp + "\\" + data.cFileName);
         } while (::FindNextFileA(find.get(), &data));
     }
     std::string path(const std::string& name) const { return dir_ + "\\" + name; }
