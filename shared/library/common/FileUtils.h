@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace Velmar {
@@ -50,15 +51,17 @@ std::string dirPart(const std::string& path);
 // After the last "\" or "/"; the whole path when there is none.
 std::string fileName(const std::string& path);
 
-// After the last "."; empty when there is none.
+// After the last "." of the last component; empty when there is none (a dot
+// in a directory name is no extension).
 std::string extension(const std::string& path);
 
 // Returns extension(path) and, when it is not empty, removes it and its dot.
 std::string stripExtension(std::string& path);
 
 // Folds separators, then drops "." components and resolves ".." against the
-// component before it (leading ".." components stay). A trailing separator is
-// kept only when the path had one.
+// component before it (leading ".." components of a relative path stay; ".."
+// never climbs above a root such as "C:\", "\\server\share\" or "\"). A trailing
+// separator is kept only when the path had one and the result is not empty.
 void collapseDotSegments(std::string& path);
 
 // Replaces every occurrence of pattern, searching on after each inserted
@@ -68,8 +71,9 @@ size_t replaceAll(std::string& text, const std::string& pattern, const std::stri
 // Decimal text of a signed 32-bit integer.
 std::string intToText(int32_t value);
 
-// "%.13f" cut to 19 characters, then trailing zeros and a bare "." removed:
-// 1.5 -> "1.5", 2 -> "2", 0 -> "0".
+// "%.13f" cut to 19 characters (never inside the integer part), then trailing
+// zeros and a bare "." removed: 1.5 -> "1.5", 2 -> "2", 0 -> "0". NaN and
+// infinities keep the runtime's text.
 std::string doubleToText(double value);
 
 // The trimming of doubleToText on its own: a text holding anything but digits,
@@ -82,5 +86,11 @@ bool writeTextFile(const std::string& path, const std::string& text);
 
 // Appends the text when the file exists, else writeTextFile.
 bool appendTextFile(const std::string& path, const std::string& text);
+
+namespace detail {
+// The byte writer behind writeTextFile and appendTextFile (std::fwrite). Tests
+// replace it to make a write fail; nothing else should touch it.
+extern size_t (*textFileWrite)(const void*, size_t, size_t, std::FILE*);
+}  // namespace detail
 
 }  // namespace Velmar
