@@ -1,0 +1,500 @@
+#include "DateTime.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+namespace Velmar {
+namespace {
+
+const char kOslo[] = "+01:00 (+01:00 3M5W6D2H-10M5W6D3H)";
+const char kSydney[] = "+10:00 (+01:00 10M1W6D2H-4M1W6D3H)";
+
+void setEnv(const std::string& name, const char* value) {
+#ifdef _WIN32
+    _putenv((name + "=" + (value != nullptr ? value : "")).c_str());
+#else
+    if (value != nullptr) {
+        setenv(name.c_str(), value, 1);
+    } else {
+        unsetenv(name.c_str());
+    }
+#endif
+}
+
+// Saves and restores an environment variable around a test.
+class EnvGuard {
+public:
+    explicit EnvGuard(const char* name) : name_(name) {
+        const char* value = std::getenv(name);
+        had_ = value != nullptr;
+        if (had_) saved_ = value;
+    }
+    ~EnvGuard() { setEnv(name_, had_ ? saved_.c_str() : nullptr); }
+
+private:
+    std::string name_;
+    std::string saved_;
+    bool had_ = false;
+};
+
+int32_t utc(int32_t y, int32_t mo, int32_t d, int32_t h, int32_t mi = 0, int32_t s = 0) {
+    return DateTime(y, mo, d, h, mi, s).getSeconds();
+}
+
+std::string localIn(const ZoneInfo& zone, int32_t seconds) {
+    DateTime t(seconds);
+    t.setZone(zone);
+    return t.localText(true);
+}
+
+TEST(DateTimeFields, AreClampedNotRejected) {
+    struct Case {
+        int32_t y, mo, d, h, mi, s;
+        const char* text;
+    };
+    const Case cases[] = {
+        {2011, 2, 29, 12, 0, 0, "2011-02-28T12:00:00Z"},
+        {2012, 2, 29, 12, 0, 0, "2012-02-29T12:00:00Z"},
+        {2040, 6, 15, 12, 0, 0, "2038-01-19T03:14:07Z"},
+        {2038, 12, 31, 23, 59, 59, "2038-01-19T03:14:07Z"},
+        {2038, 1, 19, 3, 14, 7, "2038-01-19T03:14:07Z"},
+        // Earlier 2038 times are representable and stay as they are.
+        {2038, 1, 5, 10, 30, 0, "2038-01-05T10:30:00Z"},
+        {2025, 0, 10, 25, 0, 0, "2025-01-10T23:00:00Z"},
+        {2025, 13, 32, -1, 60, 99, "2025-12-31T00:59:59Z"},
+        {2025, 4, 31, 0, 0, 0, "2025-04-30T00:00:00Z"},
+        {2025, 6, 0, 0, -5, -5, "2025-06-01T00:00:00Z"},
+        {1900, 5, 5, 5, 5, 5, "1970-05-05T05:05:05Z"},
+        {-2147483647 - 1, 1, 1, 0, 0, 0, "1970-01-01T00:00:00Z"},
+        {2147483647, 2147483647, 2147483647, 2147483647, 2147483647, 2147483647,
+         "2038-01-19T03:14:07Z"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(DateTime(c.y, c.mo, c.d, c.h, c.mi, c.s).toText(), c.text);
+    }
+    EXPECT_EQ(DateTime(1970, 1, 1, 0, 0, 0).getSeconds(), 0);
+    EXPECT_EQ(DateTime(2000, 3, 1, 0, 0, 0).getSeconds(), 951868800);
+}
+
+TEST(DateTimeFields, InAZoneAreLocalStandardTimeCorrectedForDaylightSaving) {
+    const ZoneInfo oslo = ZoneInfo::parse(kOslo);
+    EXPECT_EQ(DateTime(2025, 1, 1, 13, 0, 0, oslo, true).getSeconds(), utc(2025, 1, 1, 12));
+    EXPECT_EQ(DateTime(2025, 7, 1, 14, 0, 0, oslo, true).getSeconds(), utc(2025, 7, 1, 12));
+    EXPECT_EQ(DateTime(2025, 7, 1, 14, 0, 0, oslo, false).getSeconds(), utc(2025, 7, 1, 13));
+    DateTime made(2025, 7, 1, 14, 0, 0, oslo, true);
+    EXPECT_EQ(made.zone(), oslo);
+    // The latest local time of a zone west of UTC lies beyond 32 bits: it is
+    // clamped, not wrapped round to 1901.
+    const ZoneInfo west = ZoneInfo::parse("-05:00");
+    EXPECT_EQ(DateTime(2040, 12, 31, 23, 59, 59, west, true).getSeconds(), 2147483647);
+    const ZoneInfo east = ZoneInfo::parse("+05:00");
+    EXPECT_EQ(DateTime(1970, 1, 1, 0, 0, 0, east, true).getSeconds(), -18000);
+}
+
+TEST(ZoneNotation, ParsesOffsetsAndRules) {
+    struct Case {
+        const char* text;
+        int32_t offset, delta;
+        ZoneRule start, end;
+    };
+    const Case cases[] = {
+        {kOslo, 3600, 3600, {3, 5, 6, 2}, {10, 5, 6, 3}},
+        {"+05:30 (+00:00 0M0W0D0H-0M0W0D0H)", 19800, 0, {}, {}},
+        // A field out of range clears both rules and the delta, keeping the offset.
+        {"+01:00 (+01:00 13M5W6D2H-10M5W6D3H)", 3600, 0, {}, {}},
+        {"-03:00 (+01:00 3M5W7D2H-10M5W6D3H)", -10800, 0, {}, {}},
+        {"+01:00 (+01:00 3M5W6D24H-10M5W6D3H)", 3600, 0, {}, {}},
+        {"+01:00 (+01:00 3M6W6D2H-10M5W6D3H)", 3600, 0, {}, {}},
+        // The parts of a rule may come in any order.
+        {"+0100 (+0100 2H6D5W3M-3H6D5W10M)", 3600, 3600, {3, 5, 6, 2}, {10, 5, 6, 3}},
+        {"-05:00 (+01:00 3M2W6D2H-11M1W6D2H)", -18000, 3600, {3, 2, 6, 2}, {11, 1, 6, 2}},
+        {"+01:00", 3600, 0, {}, {}},
+        {"+01:00 (+01:00 3M5W6D2H", 3600, 0, {}, {}},
+        {"nonsense", 0, 0, {}, {}},
+        {"", 0, 0, {}, {}},
+        {"+01:00 (+01:00 99999999999999M5W6D2H-10M5W6D3H)", 3600, 0, {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const ZoneInfo zone = ZoneInfo::parse(c.text);
+        EXPECT_TRUE(zone.valid);
+        EXPECT_EQ(zone.offset, c.offset);
+        EXPECT_EQ(zone.dstDelta, c.delta);
+        EXPECT_EQ(zone.dstStart, c.start);
+        EXPECT_EQ(zone.dstEnd, c.end);
+    }
+}
+
+TEST(ZoneNotation, IsWrittenInTheFormItIsRead) {
+    EXPECT_EQ(ZoneInfo::parse(kOslo).toText(), kOslo);
+    EXPECT_EQ(ZoneInfo::parse("+0530").toText(), "+05:30 (+00:00 0M0W0D0H-0M0W0D0H)");
+    EXPECT_EQ(ZoneInfo::parse("-0930 (+0030 2H6D1W10M-3H6D1W4M)").toText(),
+              "-09:30 (+00:30 10M1W6D2H-4M1W6D3H)");
+}
+
+TEST(UtcOffsetText, AcceptsFourFormsAndReadsAnythingElseAsZero) {
+    struct Case {
+        const char* text;
+        int32_t seconds;
+    };
+    const Case cases[] = {
+        {"+01:00", 3600}, {"-05:00", -18000}, {"+0530", 19800}, {"-0945", -35100},
+        {"+00:00", 0},    {"+99:99", 362340}, {"01:00", 0},     {"+1:00", 0},
+        {"+01:00 ", 0},   {"+01-00", 0},      {"+0a:00", 0},    {"+013", 0},
+        {"+01000", 0},    {"", 0},            {"Z", 0},         {"-", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ZoneInfo::parseOffset(c.text), c.seconds);
+    }
+    EXPECT_EQ(ZoneInfo::formatOffset(3600), "+01:00");
+    EXPECT_EQ(ZoneInfo::formatOffset(-19800), "-05:30");
+    EXPECT_EQ(ZoneInfo::formatOffset(-19800, false), "-0530");
+    EXPECT_EQ(ZoneInfo::formatOffset(0, false), "+0000");
+    EXPECT_EQ(ZoneInfo::formatOffset(-2147483647 - 1), "-596523:14");
+}
+
+TEST(ZoneRules, TransitionInstantsOfAYear) {
+    const ZoneInfo oslo = ZoneInfo::parse(kOslo);
+    EXPECT_EQ(oslo.dstStartIn(2025), utc(2025, 3, 30, 1));
+    EXPECT_EQ(oslo.dstEndIn(2025), utc(2025, 10, 26, 1));
+    EXPECT_EQ(oslo.dstStartIn(2026), utc(2026, 3, 29, 1));
+    const ZoneInfo sydney = ZoneInfo::parse(kSydney);
+    EXPECT_EQ(sydney.dstStartIn(2025), utc(2025, 10, 4, 16));
+    EXPECT_EQ(sydney.dstEndIn(2025), utc(2025, 4, 5, 16));
+    // Week 5 is the last Monday of September 2025, the 29th, although the month
+    // has only four Sundays.
+    const ZoneInfo lastMonday = ZoneInfo::parse("+01:00 (+01:00 9M5W0D2H-10M5W6D3H)");
+    EXPECT_EQ(lastMonday.dstStartIn(2025), utc(2025, 9, 29, 1));
+    // Week 5 in a month whose weekday occurs five times: the fifth.
+    const ZoneInfo fifthSunday = ZoneInfo::parse("+00:00 (+01:00 3M5W6D1H-10M5W6D2H)");
+    EXPECT_EQ(fifthSunday.dstStartIn(2024), utc(2024, 3, 31, 1));
+    EXPECT_EQ(fifthSunday.dstStartIn(2023), utc(2023, 3, 26, 1));
+}
+
+TEST(ZoneRules, DaylightSavingInForceNorthAndSouth) {
+    const ZoneInfo oslo = ZoneInfo::parse(kOslo);
+    const ZoneInfo sydney = ZoneInfo::parse(kSydney);
+    const int32_t start = oslo.dstStartIn(2025);
+    const int32_t end = oslo.dstEndIn(2025);
+    EXPECT_FALSE(oslo.isDst(start - 1));
+    EXPECT_TRUE(oslo.isDst(start));
+    EXPECT_TRUE(oslo.isDst(end - 1));
+    EXPECT_FALSE(oslo.isDst(end));
+    EXPECT_EQ(oslo.offsetAt(utc(2025, 7, 1, 12)), 7200);
+    EXPECT_EQ(oslo.offsetAt(utc(2025, 1, 1, 12)), 3600);
+    EXPECT_TRUE(sydney.isDst(utc(2025, 1, 15, 0)));
+    EXPECT_FALSE(sydney.isDst(utc(2025, 7, 1, 0)));
+    EXPECT_TRUE(sydney.isDst(utc(2025, 12, 31, 20)));
+    EXPECT_FALSE(sydney.isDst(sydney.dstEndIn(2025)));
+    EXPECT_TRUE(sydney.isDst(sydney.dstEndIn(2025) - 1));
+    EXPECT_TRUE(sydney.isDst(sydney.dstStartIn(2025)));
+    EXPECT_EQ(sydney.offsetAt(utc(2025, 1, 1, 0)), 39600);
+    // No daylight saving: a month 13 rule, a zero delta, an empty zone.
+    const ZoneInfo month13 = ZoneInfo::parse("+01:00 (+01:00 13M5W6D2H-10M5W6D3H)");
+    EXPECT_FALSE(month13.isDst(utc(2025, 7, 1, 12)));
+    EXPECT_EQ(month13.offsetAt(utc(2025, 7, 1, 12)), 3600);
+    ZoneInfo noDelta = oslo;
+    noDelta.dstDelta = 0;
+    EXPECT_FALSE(noDelta.isDst(utc(2025, 7, 1, 12)));
+    EXPECT_EQ(ZoneInfo().offsetAt(utc(2025, 7, 1, 12)), 0);
+    // Hostile record values stay defined at the ends of the range.
+    ZoneInfo extreme;
+    extreme.valid = true;
+    extreme.offset = 2147483647;
+    extreme.dstDelta = 2147483647;
+    extreme.dstStart = {1, 1, 0, 0};
+    extreme.dstEnd = {12, 5, 6, 23};
+    EXPECT_EQ(extreme.offsetAt(2147483647), 2147483647);
+    EXPECT_EQ(extreme.offsetAt(-2147483647 - 1), 2147483647);
+}
+
+TEST(DateTimeFloor, OneDayGivesLocalMidnightAlsoOnChangeDays) {
+    const ZoneInfo oslo = ZoneInfo::parse(kOslo);
+    const ZoneInfo sydney = ZoneInfo::parse(kSydney);
+    struct Case {
+        const ZoneInfo* zone;
+        int32_t y, mo, d;
+    };
+    const Case cases[] = {
+        {&oslo, 2025, 1, 15},  {&oslo, 2025, 7, 15},  {&oslo, 2025, 3, 30},
+        {&oslo, 2025, 10, 26}, {&sydney, 2025, 4, 6}, {&sydney, 2025, 10, 5},
+        {&sydney, 2025, 1, 1},
+    };
+    for (const Case& c : cases) {
+        DateTime t(c.y, c.mo, c.d, 23, 30, 0, *c.zone, true);
+        SCOPED_TRACE(localIn(*c.zone, t.getSeconds()));
+        t.floor(TimeSpan(1, 0, 0, 0), *c.zone);
+        const DateTime midnight(c.y, c.mo, c.d, 0, 0, 0, *c.zone, true);
+        EXPECT_EQ(t.getSeconds(), midnight.getSeconds());
+        EXPECT_EQ(localIn(*c.zone, t.getSeconds()).substr(10), "T00:00:00" +
+                  ZoneInfo::formatOffset(c.zone->offsetAt(t.getSeconds())));
+    }
+}
+
+TEST(DateTimeFloor, OtherSpansTruncateOnTheLocalClock) {
+    const ZoneInfo kolkata = ZoneInfo::parse("+05:30");
+    DateTime t(2025, 5, 5, 12, 45, 10, kolkata, true);
+    t.floor(TimeSpan(0, 1, 0, 0), kolkata);
+    EXPECT_EQ(localIn(kolkata, t.getSeconds()), "2025-05-05T12:00:00+05:30");
+    t.floor(TimeSpan(1), kolkata);
+    t.floor(TimeSpan(0), kolkata);
+    t.floor(TimeSpan(-3600), kolkata);
+    EXPECT_EQ(localIn(kolkata, t.getSeconds()), "2025-05-05T12:00:00+05:30");
+
+    // A week starts on the local Monday; from a Sunday in summer time back to a
+    // Monday in winter time.
+    const ZoneInfo oslo = ZoneInfo::parse(kOslo);
+    DateTime sunday(2025, 3, 30, 23, 30, 0, oslo, true);
+    sunday.floor(TimeSpan(7, 0, 0, 0), oslo);
+    EXPECT_EQ(localIn(oslo, sunday.getSeconds()), "2025-03-24T00:00:00+01:00");
+    DateTime monday(2025, 9, 1, 0, 0, 0, oslo, true);
+    monday.floor(TimeSpan(7, 0, 0, 0), oslo);
+    EXPECT_EQ(localIn(oslo, monday.getSeconds()), "2025-09-01T00:00:00+02:00");
+
+    // UTC, and times before 1970 move back too.
+    DateTime early(-1);
+    early.floor(TimeSpan(1, 0, 0, 0), ZoneInfo());
+    EXPECT_EQ(early.getSeconds(), -86400);
+    DateTime latest(2147483647);
+    latest.floor(TimeSpan(1, 0, 0, 0), ZoneInfo::parse("-05:00"));
+    EXPECT_EQ(latest.toText(), "2038-01-18T05:00:00Z");
+}
+
+TEST(DateTimeText, DateTimeAndFullForms) {
+    const ZoneInfo oslo = ZoneInfo::parse(kOslo);
+    DateTime t(utc(2025, 7, 1, 9, 8, 7));
+    EXPECT_EQ(t.dateText(), "2025-07-01");
+    EXPECT_EQ(t.dateText(true), "20250701");
+    EXPECT_EQ(t.timeText(), "09:08:07");
+    EXPECT_EQ(t.timeText(true), "090807");
+    EXPECT_EQ(t.fullText(), "2025-07-01T09:08:07Z");
+    EXPECT_EQ(t.fullText(true), "2025-07-01T09:08:07Z+00:00");
+    t.setZone(oslo);
+    EXPECT_EQ(t.fullText(true), "2025-07-01T09:08:07Z+02:00");
+    EXPECT_EQ(t.localDateText(true), "20250701");
+    EXPECT_EQ(t.localTimeText(), "11:08:07");
+    EXPECT_EQ(t.localTimeText(true), "110807");
+    EXPECT_EQ(t.localText(), "2025-07-01T11:08:07");
+    EXPECT_EQ(t.localText(true), "2025-07-01T11:08:07+02:00");
+    DateTime late(2025, 12, 31, 23, 30, 0, ZoneInfo::parse("-05:00"), true);
+    EXPECT_EQ(late.localDateText(), "2025-12-31");
+    EXPECT_EQ(late.dateText(), "2026-01-01");
+    EXPECT_EQ(DateTime(-2147483647 - 1).toText(), "1901-12-13T20:45:52Z");
+}
+
+TEST(DateTimeText, FromTextReadsOnlyTheFullUtcForm) {
+    struct Case {
+        const char* text;
+        bool ok;
+        int32_t seconds;
+    };
+    const Case cases[] = {
+        {"2025-07-01T09:08:07Z", true, 1751360887},
+        {"1970-01-01T00:00:00Z", true, 0},
+        {"2038-01-19T03:14:07Z", true, 2147483647},
+        {"1901-12-13T20:45:52Z", true, -2147483647 - 1},
+        {"2024-02-29T00:00:00Z", true, 1709164800},
+        {"2038-01-19T03:14:08Z", false, 0},
+        {"1901-12-13T20:45:51Z", false, 0},
+        {"2023-02-29T00:00:00Z", false, 0},
+        {"2025-13-01T00:00:00Z", false, 0},
+        {"2025-00-01T00:00:00Z", false, 0},
+        {"2025-07-00T00:00:00Z", false, 0},
+        {"2025-07-01T24:00:00Z", false, 0},
+        {"2025-07-01T00:60:00Z", false, 0},
+        {"2025-07-01T00:00:60Z", false, 0},
+        {"2025-07-01T09:08:07", false, 0},
+        {"2025-07-01T09:08:07Z ", false, 0},
+        {"2025-07-01 09:08:07Z", false, 0},
+        {"2025-7-01T09:08:07ZZ", false, 0},
+        {"+025-07-01T09:08:07Z", false, 0},
+        {"2025-07-01T09:08:0xZ", false, 0},
+        {"", false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        DateTime t(12345);
+        t.setZone(ZoneInfo::parse(kOslo));
+        EXPECT_EQ(t.fromText(c.text), c.ok);
+        if (c.ok) {
+            EXPECT_EQ(t.getSeconds(), c.seconds);
+            EXPECT_FALSE(t.zone().valid);
+            EXPECT_EQ(t.toText(), c.text);
+        } else {
+            EXPECT_EQ(t.getSeconds(), 12345);
+            EXPECT_TRUE(t.zone().valid);
+        }
+    }
+}
+
+TEST(ZoneGivenAsText, FullNotationOffsetInForceOrMinutes) {
+    const ZoneInfo oslo = ZoneInfo::parse(kOslo);
+    const int32_t summer = utc(2025, 7, 1, 12);
+    const int32_t winter = utc(2025, 1, 1, 12);
+    EXPECT_EQ(ZoneInfo::fromText(kSydney, summer, oslo), ZoneInfo::parse(kSydney));
+    struct Case {
+        const char* text;
+        int32_t at;
+        int32_t offset;     // standard offset of the result
+        int32_t inForce;    // offsetAt(at) of the result
+    };
+    const Case cases[] = {
+        {"+02:00", summer, 3600, 7200},
+        {"+02:00", winter, 7200, 7200},
+        {"+0300", summer, 7200, 10800},
+        {"-05:00xyz", summer, -21600, -18000},
+        {"+abcd", winter, 0, 0},
+        {"120", summer, 3600, 7200},
+        {"-300", winter, -18000, -18000},
+        {" 330 minutes", winter, 19800, 19800},
+        {"", winter, 0, 0},
+        {"zone", winter, 0, 0},
+        {"99999999999999999999", winter, 2147483647, 2147483647},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const ZoneInfo zone = ZoneInfo::fromText(c.text, c.at, oslo);
+        EXPECT_TRUE(zone.valid);
+        EXPECT_EQ(zone.offset, c.offset);
+        EXPECT_EQ(zone.offsetAt(c.at), c.inForce);
+        EXPECT_EQ(zone.dstStart, oslo.dstStart);
+    }
+}
+
+// The process-wide zone state is reset around each test so that the "VELMAR_TZ"
+// read on the first "now" happens inside the test.
+class ProcessZone : public testing::Test {
+protected:
+    void SetUp() override { DateTime::resetZoneStateForTests(); }
+    void TearDown() override { DateTime::resetZoneStateForTests(); }
+    EnvGuard velmarTz_{"VELMAR_TZ"};
+};
+
+TEST_F(ProcessZone, VelmarTzIsReadOnceAtTheFirstNow) {
+    setEnv("VELMAR_TZ", kOslo);
+    const DateTime now;
+    EXPECT_GT(now.getSeconds(), utc(2024, 1, 1, 0));
+    EXPECT_EQ(DateTime::localZone(), ZoneInfo::parse(kOslo));
+    EXPECT_EQ(DateTime(utc(2025, 7, 1, 12)).localText(), "2025-07-01T14:00:00");
+    EXPECT_EQ(DateTime(utc(2025, 1, 1, 12)).localText(), "2025-01-01T13:00:00");
+
+    setEnv("VELMAR_TZ", "+05:30 (+00:00 0M0W0D0H-0M0W0D0H)");
+    const DateTime again;
+    EXPECT_EQ(DateTime::localZone(), ZoneInfo::parse(kOslo));
+
+    DateTime::resetZoneStateForTests();
+    const DateTime fresh;
+    EXPECT_EQ(DateTime(utc(2025, 7, 1, 12)).localText(true), "2025-07-01T17:30:00+05:30");
+    EXPECT_EQ(DateTime(utc(2025, 1, 1, 12)).localText(true), "2025-01-01T17:30:00+05:30");
+}
+
+TEST_F(ProcessZone, UnsetOrEmptyVelmarTzLeavesTheSystemZone) {
+    for (const char* value : {static_cast<const char*>(nullptr), ""}) {
+        DateTime::resetZoneStateForTests();
+        setEnv("VELMAR_TZ", value);
+        const DateTime now;
+        const ZoneInfo zone = DateTime::localZone();
+        EXPECT_TRUE(zone.valid);
+        EXPECT_EQ(zone, ZoneInfo::fromRuntime());
+    }
+}
+
+// What the time-zone database says about four real zones, for any recent year.
+struct ZoneRow {
+    const char* tz;
+    int32_t offset;
+    int32_t delta;
+    ZoneRule start;
+    ZoneRule end;
+};
+const ZoneRow kZoneRows[] = {
+    {"Europe/Oslo", 3600, 3600, {3, 5, 6, 2}, {10, 5, 6, 3}},
+    {"America/New_York", -18000, 3600, {3, 2, 6, 2}, {11, 1, 6, 2}},
+    {"Australia/Sydney", 36000, 3600, {10, 1, 6, 2}, {4, 1, 6, 3}},
+    {"Asia/Kolkata", 19800, 0, {}, {}},
+};
+
+int32_t nextLocalYear() {
+    const std::time_t now = std::time(nullptr);
+    return std::localtime(&now)->tm_year + 1900 + 1;
+}
+
+// The derived zone must match the row, and its offset must equal the runtime's
+// local clock at every hour of the year.
+void checkDerivedZone(const ZoneRow& row, const ZoneInfo& zone, int32_t year) {
+    SCOPED_TRACE(row.tz);
+    EXPECT_TRUE(zone.valid);
+    EXPECT_EQ(zone.offset, row.offset);
+    EXPECT_EQ(zone.dstDelta, row.delta);
+    EXPECT_EQ(zone.dstStart, row.start);
+    EXPECT_EQ(zone.dstEnd, row.end);
+    EXPECT_EQ(zone.hasDst(), row.delta != 0);
+    int mismatches = 0;
+    const int32_t first = utc(year, 1, 1, 0);
+    const int32_t last = utc(year, 12, 31, 23);
+    for (int64_t t = first; t <= last && mismatches < 3; t += 3600) {
+        const std::time_t rt = static_cast<std::time_t>(t);
+        const std::tm local = *std::localtime(&rt);
+        const int64_t clock = int64_t{DateTime(local.tm_year + 1900, local.tm_mon + 1,
+                                               local.tm_mday, local.tm_hour, local.tm_min,
+                                               local.tm_sec).getSeconds()};
+        if (clock - t != zone.offsetAt(static_cast<int32_t>(t))) {
+            ++mismatches;
+            ADD_FAILURE() << "runtime and zone differ at " << DateTime(static_cast<int32_t>(t)).toText();
+        }
+    }
+}
+
+#ifndef _WIN32
+// Natively the runtime follows TZ: derive each zone of the database in turn.
+TEST(SystemZone, DerivedFromTheRuntimeMatchesTheDatabase) {
+    EnvGuard tz("TZ");
+    for (const ZoneRow& row : kZoneRows) {
+        setEnv("TZ", row.tz);
+        tzset();
+        const int32_t year = nextLocalYear();
+        checkDerivedZone(row, ZoneInfo::fromRuntime(year), year);
+        checkDerivedZone(row, ZoneInfo::fromRuntime(), year);
+    }
+    setEnv("TZ", nullptr);
+    tzset();
+}
+#endif
+
+// One zone named by STOCKSWEEP_TEST_ZONE, which the test run has also given to
+// the process as its host TZ. Under Wine that selects the Windows zone, and the
+// derivation must follow it even though the runtime would read TZ itself.
+TEST(SystemZone, HostZoneMatchesTheDatabase) {
+    const char* wanted = std::getenv("STOCKSWEEP_TEST_ZONE");
+    if (wanted == nullptr || *wanted == '\0') GTEST_SKIP() << "STOCKSWEEP_TEST_ZONE not set";
+    const ZoneRow* row = nullptr;
+    for (const ZoneRow& r : kZoneRows) {
+        if (std::string(r.tz) == wanted) row = &r;
+    }
+    ASSERT_NE(row, nullptr) << "no expectations for " << wanted;
+    DateTime::resetZoneStateForTests();
+    EnvGuard velmarTz("VELMAR_TZ");
+    setEnv("VELMAR_TZ", nullptr);
+    const DateTime now;
+    const ZoneInfo zone = DateTime::localZone();
+#ifdef _WIN32
+    // The derivation has put TZ back; the runtime cross-check below needs the
+    // Windows zone as well.
+    ASSERT_NE(std::getenv("TZ"), nullptr);
+    EnvGuard tz("TZ");
+    setEnv("TZ", nullptr);
+    _tzset();
+#endif
+    const std::time_t t = std::time(nullptr);
+    const int32_t year = std::localtime(&t)->tm_year + 1900 + 1;
+    checkDerivedZone(*row, zone, year);
+    DateTime::resetZoneStateForTests();
+}
+
+}  // namespace
+}  // namespace Velmar
