@@ -69,13 +69,16 @@ bool BasicFile::close() {
         lastError_ = kNotOpen;
         return false;
     }
-    const int rc = std::fclose(stream_);
+    // Flushed on its own first: not every runtime's fclose reports a failure
+    // to write out the buffer.
+    const bool flushed = std::fflush(stream_) == 0;
+    const bool closed = std::fclose(stream_) == 0;
     stream_ = nullptr;
     mode_ = kClosed;
     sizeKnown_ = false;
     lastOp_ = LastOp::kNone;
     dropBuffer();
-    if (rc != 0) {
+    if (!flushed || !closed) {
         lastError_ = kFlushFailed;
         return false;
     }
