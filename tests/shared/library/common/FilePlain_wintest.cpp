@@ -4,6 +4,7 @@
 #include "Exception.h"
 #include "TimeSpan.h"
 #include "FileOps.h"
+#include "FileTestSupport.h"
 #include "LockFile.h"
 #include "LockRecord.h"
 #include "WinHandle.h"
@@ -11,9 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -23,37 +22,11 @@ namespace {
 
 const char kSandboxPrefix[] = "stocksweep-filetest-";
 
-bool exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeAll(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-void removeTree(const std::string& dir) {
-    for (const DirectoryEntry& e : listDirectory(dir, "*")) {
-        if (e.name == "." || e.name == "..") continue;
-        const std::string full = dir + "\\" + e.name;
-        if (e.isDirectory) {
-            removeTree(full);
-        } else {
-            deleteFile(full, true);
-        }
-    }
-    ::RemoveDirectoryA(dir.c_str());
-}
-
-std::string tempRoot() {
-    std::string root(MAX_PATH + 1, '\0');
-    const DWORD n = ::GetTempPathA(static_cast<DWORD>(root.size()), &root[0]);
-    root.resize(n);
-    return root;
-}
+using filetest::exists;
+using filetest::readAll;
+using filetest::removeTree;
+using filetest::tempRoot;
+using filetest::writeAll;
 
 // Directories of earlier runs whose process is gone are removed.
 void removeLeftovers() {

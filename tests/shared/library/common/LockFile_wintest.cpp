@@ -4,35 +4,22 @@
 #include "Exception.h"
 #include "TimeSpan.h"
 #include "FileOps.h"
+#include "FileTestSupport.h"
 #include "FilePlain.h"
 #include "WinHandle.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace Velmar {
 namespace {
 
-bool exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeAll(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-std::string tempRoot() {
-    std::string root(MAX_PATH + 1, '\0');
-    root.resize(::GetTempPathA(static_cast<DWORD>(root.size()), &root[0]));
-    return root;
-}
+using filetest::exists;
+using filetest::readAll;
+using filetest::removeTree;
+using filetest::tempRoot;
+using filetest::writeAll;
 
 std::string ownDirectory() {
     std::string path(MAX_PATH, '\0');
@@ -64,18 +51,12 @@ protected:
         static int serial = 0;
         dir_ = tempRoot() + "stocksweep-locktest-" + std::to_string(::GetCurrentProcessId()) + "-" +
                std::to_string(++serial);
-        clear();
+        removeTree(dir_);
         ASSERT_TRUE(::CreateDirectoryA(dir_.c_str(), nullptr)) << dir_;
     }
     void TearDown() override {
-        clear();
+        removeTree(dir_);
         EXPECT_FALSE(exists(dir_));
-    }
-    void clear() {
-        for (const DirectoryEntry& e : listDirectory(dir_, "*")) {
-            if (!e.isDirectory) deleteFile(dir_ + "\\" + e.name, true);
-        }
-        ::RemoveDirectoryA(dir_.c_str());
     }
 
     std::string at(const std::string& name) const { return dir_ + "\\" + name; }
