@@ -1,0 +1,294 @@
+#include "FilePlain.h"
+
+#include "DateTime.h"
+#include "Exception.h"
+#include "FileOps.h"
+#include "LockFile.h"
+
+#include <algorithm>
+#include <chrono>
+#include <exception>
+#include <new>
+#include <thread>
+
+namespace Velmar {
+
+namespace {
+
+// Has no name among the flags, and is refused with Read alone.
+constexpr uint16_t kUnnamedFlag = 0x08;
+
+constexpr int kRenameTries = 10;
+constexpr int32_t kRenamePauseSeconds = 2;
+
+// readText grows its string by this much at a time, so that a huge count on a
+// small file does not allocate the count.
+constexpr uint64_t kReadChunk = 64 * 1024;
+
+// Waits until the clock's whole seconds have advanced by `seconds`.
+void pauseWholeSeconds(int32_t seconds) {
+    const int32_t until = DateTime().getSeconds() + seconds;
+    while (DateTime().getSeconds() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+}  // namespace
+
+FilePlain::FilePlain(const std::string& path) : FileBase(path) {}
+
+FilePlain::~FilePlain() {
+    if (closed_) return;
+    try {
+        if (std::uncaught_exceptions() > openExceptions_) {
+            discard();
+        } else {
+            close();
+        }
+    } catch (...) {
+        // A destructor reports nothing; the ".tmp" copy stays when the move failed.
+    }
+}
+
+void FilePlain::open(uint16_t flags) {
+    if (!closed_) VELMAR_THROW(FileException, FileException::FL_IS_OPEN, "");
+
+    const bool read = (flags & Read) != 0;
+    const bool write = (flags & Write) != 0;
+    if (read && !write && (flags & (Truncate | kUnnamedFlag | Append)) != 0) {
+        VELMAR_THROW(FileException, FileException::FL_ACCESS_COMB, "");
+    }
+    if ((flags & Truncate) != 0 && (flags & Append) != 0) {
+        VELMAR_THROW(FileException, FileException::FL_ACCESS_COMB, "");
+    }
+    if (!read && !write) VELMAR_THROW(FileException, FileException::FL_ACCESS_COMB, "");
+    if (read && !write && !pathExists(path_)) {
+        VELMAR_THROW(FileException, FileException::FL_EXISTS_NOT, path_ + "-->File does not exist.");
+    }
+
+    useTemp_ = false;
+    std::string target = path_;
+    if (write && (flags & NoLock) == 0) {
+        try {
+            lock_ = std::make_unique<LockFile>(path_);
+        } catch (const std::bad_alloc&) {
+            VELMAR_THROW(FileException, FileException::FL_MEM, "");
+        }
+        if (lock_->claimed() && !lock_->unlock()) {
+            lock_.reset();
+            VELMAR_THROW(FileException, FileException::FL_IS_LOCKED, "");
+        }
+        const bool direct = (flags & Direct) != 0;
+        if (!direct) {
+            target = tempPath();
+            useTemp_ = true;
+            if (pathExists(path_)) {
+                // The copy only matters when the old content is kept: then a
+                // failed copy would replace the file by a part of it on close.
+                const bool keepsContent =
+                    (flags & Append) != 0 || (read && (flags & Truncate) == 0);
+                if (!copyFile(path_, target, true) && keepsContent) {
+                    deleteFile(target);
+                    useTemp_ = false;
+                    lock_.reset();
+                    VELMAR_THROW(FileException, FileException::FL_CANNOT_COPY, path_);
+                }
+            } else if (pathExists(target)) {
+                // A copy left by an earlier run must not become the start of
+                // a file that does not exist.
+                deleteFile(target);
+            }
+        }
+        if (!lock_->lock(lockTimeout(), !direct)) {
+            if (useTemp_) deleteFile(target);
+            useTemp_ = false;
+            lock_.reset();
+            VELMAR_THROW(FileException, FileException::FL_CANNOT_LOCK, "");
+        }
+    }
+
+    int32_t mode = BasicFile::kRead;
+    if (write && !read) {
+        mode = (flags & Append) != 0 ? BasicFile::kAppend : BasicFile::kWrite;
+    } else if (write && read) {
+        if ((flags & Append) != 0) {
+            mode = BasicFile::kAppendUpdate;
+        } else if ((flags & Truncate) != 0) {
+            mode = BasicFile::kWriteUpdate;
+        } else {
+            mode = BasicFile::kReadUpdate;
+        }
+    }
+
+    if (!file_.open(target, mode)) {
+        const int32_t error = file_.lastError();
+        abandon();
+        VELMAR_THROW(FileException, FileException::FL_CANNOT_OPEN,
+                     path_ + " (#" + std::to_string(error) + ")");
+    }
+
+    closed_ = false;
+    openFlags_ = flags;
+    atEnd_ = false;
+    openExceptions_ = std::uncaught_exceptions();
+    position_ = 0;
+    if ((flags & Append) != 0 && file_.seek(0, 2)) position_ = std::max<int64_t>(file_.tell(), 0);
+}
+
+void FilePlain::abandon() {
+    file_.close();
+    bool released = true;
+    bool existed = true;
+    if (lock_) {
+        existed = lock_->existedAtStart();
+        released = lock_->unlock();
+        lock_.reset();
+    }
+    // The lock's hold creates the real file when it is missing.
+    if (!existed) deleteFile(path_);
+    if (useTemp_ && pathExists(tempPath())) deleteFile(tempPath());
+    useTemp_ = false;
+    closed_ = true;
+    openFlags_ = 0;
+    position_ = 0;
+    if (!released) VELMAR_THROW(FileException, FileException::FL_CANNOT_UNLOCK, "");
+}
+
+void FilePlain::close() {
+    if (closed_) return;
+    if (!file_.close() && file_.lastError() == BasicFile::kFlushFailed) {
+        // Data that never reached the copy must not replace the real file.
+        abandon();
+        VELMAR_THROW(FileException, FileException::FL_CANNOT_CLOSE, path_);
+    }
+    if (lock_) {
+        if (!lock_->unlock()) VELMAR_THROW(FileException, FileException::FL_CANNOT_UNLOCK, "");
+        lock_.reset();
+    }
+    closed_ = true;
+    openFlags_ = 0;
+    position_ = 0;
+    if (useTemp_) moveTempOverReal();
+}
+
+void FilePlain::moveTempOverReal() {
+    for (int attempt = 1; attempt <= kRenameTries; ++attempt) {
+        if (moveFile(tempPath(), path_, true)) {
+            useTemp_ = false;
+            return;
+        }
+        if (attempt < kRenameTries) pauseWholeSeconds(kRenamePauseSeconds);
+    }
+    VELMAR_THROW(FileException, FileException::FL_RENAME,
+                 "Failed to update the file \"" + path_ + "\"");
+}
+
+void FilePlain::discard() {
+    if (closed_) return;
+    abandon();
+}
+
+void FilePlain::requireOpen() const {
+    if (closed_) VELMAR_THROW(FileException, FileException::FL_IS_CLOSED, "");
+}
+
+void FilePlain::requireReadable() const {
+    requireOpen();
+    if ((openFlags_ & Read) == 0) VELMAR_THROW(FileException, FileException::FL_CANNOT_READ, "");
+}
+
+void FilePlain::raiseWriteFailure(uint32_t code) const {
+    VELMAR_THROW(FileException, code,
+                 " - Access: " + std::to_string(openFlags_) +
+                     " - BFile error: " + std::to_string(file_.lastError()));
+}
+
+bool FilePlain::readText(std::string& out, uint64_t count) {
+    requireReadable();
+    out.clear();
+    while (out.size() < count) {
+        const uint64_t want = std::min(count - out.size(), kReadChunk);
+        const size_t before = out.size();
+        out.resize(before + static_cast<size_t>(want));
+        const uint64_t got = file_.read(&out[before], want);
+        out.resize(before + static_cast<size_t>(got));
+        if (file_.lastError() != BasicFile::kNoError) {
+            VELMAR_THROW(FileException, FileException::FL_READ, "");
+        }
+        if (got < want) break;
+    }
+    return out.size() == count;
+}
+
+uint64_t FilePlain::readBytes(void* buffer, uint64_t count) {
+    requireReadable();
+    if (count == 0) return 0;
+    const uint64_t got = file_.read(buffer, count);
+    if (file_.lastError() != BasicFile::kNoError) {
+        VELMAR_THROW(FileException, FileException::FL_READ, "");
+    }
+    if (got == 0) VELMAR_THROW(FileException, FileException::FL_EOF, "");
+    return got;
+}
+
+bool FilePlain::writeText(const std::string& text) {
+    if (!file_.write(text)) raiseWriteFailure(FileException::FL_WRITE);
+    return true;
+}
+
+uint64_t FilePlain::writeBytes(const void* data, uint64_t count) {
+    requireOpen();
+    if ((openFlags_ & Write) == 0) {
+        VELMAR_THROW(FileException, FileException::FL_CANNOT_WRITE, "");
+    }
+    const uint64_t put = file_.write(data, count);
+    if (file_.lastError() != BasicFile::kNoError) raiseWriteFailure(FileException::FL_WRITE);
+    return put;
+}
+
+void FilePlain::readLine(std::string& line) {
+    requireReadable();
+    if (file_.readLine(line)) return;
+    if (file_.lastError() != BasicFile::kNoError) {
+        VELMAR_THROW(FileException, FileException::FL_READ, "");
+    }
+    VELMAR_THROW(FileException, FileException::FL_EOF, "");
+}
+
+void FilePlain::writeLine(const std::string& text) {
+    if (!file_.writeLine(text)) raiseWriteFailure(FileException::FL_WRITE);
+}
+
+void FilePlain::flush() {
+    requireOpen();
+    if ((openFlags_ & Write) == 0) {
+        VELMAR_THROW(FileException, FileException::FL_CANNOT_WRITE, "");
+    }
+    if (!file_.flush()) VELMAR_THROW(FileException, FileException::FL_FLUSH, "");
+}
+
+int64_t FilePlain::seek(int64_t offset, int32_t origin) {
+    requireOpen();
+    const int64_t pos = file_.seek(offset, origin) ? file_.tell() : -1;
+    if (pos < 0) VELMAR_THROW(FileException, FileException::FL_POSITION, "");
+    position_ = pos;
+    return position_;
+}
+
+int64_t FilePlain::tell() {
+    if (closed_) return position_;
+    const int64_t pos = file_.tell();
+    if (pos >= 0) position_ = pos;
+    return position_;
+}
+
+bool FilePlain::atEnd() {
+    if (closed_ || (openFlags_ & Read) == 0) {
+        atEnd_ = true;
+    } else {
+        atEnd_ = file_.atEnd();
+    }
+    return atEnd_;
+}
+
+}  // namespace Velmar

@@ -1,0 +1,86 @@
+// The concrete file of the suite over one BasicFile. Opened for writing with
+// the default flags, it writes a ".tmp" copy under a ".lock" claim and moves
+// the copy over the real file on close, so that no reader ever sees a
+// half-written file under its own name. Every failure raises FileException.
+#pragma once
+
+#include "BasicFile.h"
+#include "FileBase.h"
+
+#include <string>
+
+namespace Velmar {
+
+class FilePlain : public FileBase {
+public:
+    explicit FilePlain(const std::string& path);
+
+    // An open file is closed as by close(); when it is destroyed while an
+    // exception unwinds, it is discarded instead, so that a half-written
+    // update never replaces the real file. Never throws.
+    ~FilePlain() override;
+
+    // Codes: 4 already open; 8 a refused flag combination (before the file
+    // system is touched); 2 Read alone on a missing path; 1, 18, 17 for the
+    // lock; 19 when the copy of a file whose content is kept (Append, or Read
+    // without Truncate) cannot be made; 5 when the file cannot be opened.
+    void open(uint16_t flags) override;
+
+    // Closes, releases the lock (16 on failure) and moves the ".tmp" copy over
+    // the real file (10 tries 2 s apart; 20 when all fail, the copy is kept).
+    // 7 when buffered data could not be written: the real file is then left
+    // as it was. Does nothing on a closed file.
+    void close() override;
+
+    // Closes without moving the copy over the real file; the real file keeps
+    // its old content (a file created by the open is removed). Does nothing on
+    // a closed file.
+    void discard() override;
+
+    // Replaces `out` with up to `count` bytes; true only when exactly `count`
+    // were read. Codes 6 closed, 9 not open for reading, 10 read failure.
+    bool readText(std::string& out, uint64_t count) override;
+
+    // Codes 6 closed, 9 not open for reading, 10 read failure, 14 nothing left.
+    uint64_t readBytes(void* buffer, uint64_t count) override;
+
+    // Code 12 on failure, detail " - Access: <flags> - BFile error: <number>".
+    bool writeText(const std::string& text) override;
+
+    // Codes 6 closed, 11 not open for writing, 12 failure (detail as writeText).
+    uint64_t writeBytes(const void* data, uint64_t count) override;
+
+    // The next line without its line feed and carriage returns. Codes 6 closed,
+    // 9 not open for reading, 10 read failure, 14 end of file.
+    void readLine(std::string& line) override;
+
+    // The text and one line feed. Code 12 on failure (detail as writeText).
+    void writeLine(const std::string& text) override;
+
+    // Codes 6 closed, 11 not open for writing, 13 failure.
+    void flush() override;
+
+    // Origin 0 start, 1 current, 2 end; returns and stores the new position.
+    // Codes 6 closed, 15 failure.
+    int64_t seek(int64_t offset, int32_t origin) override;
+
+    // The current position, stored; the stored one when closed.
+    int64_t tell() override;
+
+    // Whether the position has reached the size; true when not open for reading.
+    bool atEnd() override;
+
+private:
+    std::string tempPath() const { return path_ + ".tmp"; }
+    void requireOpen() const;
+    void requireReadable() const;
+    [[noreturn]] void raiseWriteFailure(uint32_t code) const;
+    // Closes the stream and releases the lock, removing what the open made.
+    void abandon();
+    void moveTempOverReal();
+
+    BasicFile file_;
+    int openExceptions_ = 0;  // exceptions in flight when opened
+};
+
+}  // namespace Velmar

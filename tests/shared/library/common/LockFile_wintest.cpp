@@ -1,0 +1,279 @@
+#include "LockFile.h"
+
+#include "DateTime.h"
+#include "Exception.h"
+#include "TimeSpan.h"
+#include "FileOps.h"
+#include "FileTestSupport.h"
+#include "FilePlain.h"
+#include "WinHandle.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace Velmar {
+namespace {
+
+using filetest::exists;
+using filetest::readAll;
+using filetest::removeTree;
+using filetest::tempRoot;
+using filetest::writeAll;
+
+std::string ownDirectory() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of("\\/") + 1);
+}
+
+FileException raisedBy(FilePlain& file, uint16_t flags) {
+    try {
+        file.open(flags);
+    } catch (const FileException& e) {
+        return e;
+    }
+    ADD_FAILURE() << "open raised nothing";
+    return FileException(FileException::FL_NONE);
+}
+
+// A scratch directory for the test, named after the process; removed at the end.
+class LockFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static int serial = 0;
+        dir_ = tempRoot() + "stocksweep-locktest-" + std::to_string(::GetCurrentProcessId()) + "-" +
+               std::to_string(++serial);
+        removeTree(dir_);
+        ASSERT_TRUE(::CreateDirectoryA(dir_.c_str(), nullptr)) << dir_;
+    }
+    void TearDown() override {
+        removeTree(dir_);
+        EXPECT_FALSE(exists(dir_));
+    }
+
+    std::string at(const std::string& name) const { return dir_ + "\\" + name; }
+
+    std::string dir_;
+};
+
+TEST_F(LockFileTest, LockObjectsMadeInTheSameSecondHaveTheirOwnTokens) {
+    const std::string path = at("same.txt");
+    // Retry when the second turns between the two objects.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        LockFile first(path);
+        LockFile second(path);
+        if (first.identity().substr(0, 20) != second.identity().substr(0, 20)) continue;
+        EXPECT_EQ(first.identity().size(), 30u);
+        EXPECT_NE(first.identity(), second.identity());
+
+        // The second object takes the first one's claim for another owner's.
+        ASSERT_TRUE(first.lock(TimeSpan(30), false));
+        LockFile third(path);
+        EXPECT_TRUE(third.claimed());
+        EXPECT_EQ(third.owner(), first.identity());
+        EXPECT_EQ(third.expiry().getSeconds(), first.expiry().getSeconds());
+        EXPECT_FALSE(third.holdsGuarded());
+        EXPECT_FALSE(third.unlock());
+        EXPECT_TRUE(exists(path + ".lock"));
+        EXPECT_TRUE(first.unlock());
+        EXPECT_FALSE(exists(path + ".lock"));
+        return;
+    }
+    FAIL() << "could not make two lock objects within one second";
+}
+
+TEST_F(LockFileTest, HoldingTheGuardedFileNeverChangesIt) {
+    const std::string path = at("held.txt");
+    writeAll(path, "content to keep");
+    {
+        LockFile lock(path);
+        EXPECT_TRUE(lock.existedAtStart());
+        EXPECT_FALSE(lock.claimed());
+        ASSERT_TRUE(lock.lock(TimeSpan(30), true));
+        EXPECT_TRUE(lock.holdsGuarded());
+        EXPECT_EQ(readAll(path), "content to keep");
+        EXPECT_TRUE(lock.lock(TimeSpan(30), true));  // already claimed
+        EXPECT_TRUE(lock.unlock());
+        EXPECT_TRUE(lock.unlock());  // no longer claimed
+    }
+    EXPECT_EQ(readAll(path), "content to keep");
+
+    const std::string missing = at("created.txt");
+    LockFile lock(missing);
+    EXPECT_FALSE(lock.existedAtStart());
+    ASSERT_TRUE(lock.lock(TimeSpan(30), true));
+    EXPECT_TRUE(exists(missing));  // the hold creates it; FilePlain removes it again
+    EXPECT_EQ(readAll(missing), "");
+}
+
+TEST_F(LockFileTest, DestroyingTheOwnerReleasesItsClaim) {
+    const std::string path = at("scoped.txt");
+    {
+        LockFile lock(path);
+        ASSERT_TRUE(lock.lock(TimeSpan(30), false));
+        EXPECT_TRUE(exists(path + ".lock"));
+    }
+    EXPECT_FALSE(exists(path + ".lock"));
+}
+
+TEST_F(LockFileTest, StaleOrUnreadableClaimsAreTakenOverLiveOnesRefused) {
+    const std::string path = at("claimed.txt");
+    const int32_t now = DateTime().getSeconds();
+    const std::string past = DateTime(now - 100).toText();
+    const std::string pastExpiry = DateTime(now - 70).toText();
+    const std::string future = DateTime(now + 600).toText();
+    struct Case {
+        std::string lockText;
+        bool takenOver;
+    };
+    const Case cases[] = {
+        {past + "\n" + pastExpiry + "\nsomeone else's token\noriginal\n", true},
+        {past + "\n" + pastExpiry + "\n", true},
+        {"not a lock file at all\n\x01\x02\n", true},
+        {"", true},
+        {past + "\n" + future + "\nsomeone else's token\nmissing\n", false},
+        // A claim written without line feeds' carriage returns removed still reads.
+        {past + "\r\n" + future + "\r\nsomeone else's token\r\noriginal\r\n", false},
+    };
+    for (const Case& c : cases) {
+        writeAll(path, "old");
+        writeAll(path + ".lock", c.lockText);
+        FilePlain file(path);
+        if (!c.takenOver) {
+            EXPECT_EQ(raisedBy(file, FileBase::Write).code(), FileException::FL_IS_LOCKED);
+            EXPECT_EQ(readAll(path + ".lock"), c.lockText);
+            EXPECT_FALSE(exists(path + ".tmp"));
+            EXPECT_TRUE(file.isClosed());
+            // Readers are not stopped by a claim.
+            FilePlain reader(path);
+            reader.open(FileBase::Read);
+            std::string text;
+            EXPECT_FALSE(reader.readText(text, 10));
+            EXPECT_EQ(text, "old");
+            reader.close();
+            deleteFile(path + ".lock");
+            continue;
+        }
+        ASSERT_NO_THROW(file.open(FileBase::Write)) << c.lockText;
+        const std::string claim = readAll(path + ".lock");
+        EXPECT_EQ(claim.find("someone else"), std::string::npos);
+        EXPECT_NE(claim.find("\noriginal\n"), std::string::npos) << claim;
+        file.writeText("new");
+        file.close();
+        EXPECT_EQ(readAll(path), "new");
+        EXPECT_FALSE(exists(path + ".lock"));
+    }
+}
+
+// The holder program runs as a second process and keeps its file open under
+// its lock until its standard input is closed.
+class HolderProcess {
+public:
+    HolderProcess(const std::string& path, const std::string& marker) {
+        SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+        HANDLE readEnd = nullptr;
+        HANDLE writeEnd = nullptr;
+        if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return;
+        UniqueKernelHandle childInput(readEnd);
+        input_.reset(writeEnd);
+        ::SetHandleInformation(writeEnd, HANDLE_FLAG_INHERIT, 0);
+
+        const std::string exe = ownDirectory() + "lock_holder.exe";
+        std::string command = "\"" + exe + "\" \"" + path + "\" \"" + marker + "\"";
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = readEnd;
+        startup.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+        startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+        PROCESS_INFORMATION info{};
+        if (!::CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                              &startup, &info)) {
+            return;
+        }
+        process_.reset(info.hProcess);
+        ::CloseHandle(info.hThread);
+    }
+
+    ~HolderProcess() {
+        if (process_ && finish() == STILL_ACTIVE) ::TerminateProcess(process_.get(), 99);
+    }
+
+    bool started() const { return process_.valid(); }
+
+    // Polls for the marker in short waits, at most `limitMs` in all; false when
+    // the helper ended first or the time ran out.
+    bool waitReady(const std::string& marker, DWORD limitMs) {
+        const DWORD begin = ::GetTickCount();
+        while (!exists(marker)) {
+            if (::WaitForSingleObject(process_.get(), 20) == WAIT_OBJECT_0) return false;
+            if (::GetTickCount() - begin > limitMs) return false;
+        }
+        return true;
+    }
+
+    // Closes the helper's input and waits for its end; its exit code.
+    DWORD finish() {
+        input_.reset();
+        DWORD code = STILL_ACTIVE;
+        if (::WaitForSingleObject(process_.get(), kFinishLimitMs) == WAIT_OBJECT_0) {
+            ::GetExitCodeProcess(process_.get(), &code);
+        }
+        return code;
+    }
+
+private:
+    static constexpr DWORD kFinishLimitMs = 60000;
+    UniqueKernelHandle process_;
+    UniqueKernelHandle input_;
+};
+
+TEST_F(LockFileTest, AnotherProcessHoldingTheFileKeepsWritersOut) {
+    const std::string path = at("shared.txt");
+    const std::string marker = at("ready.marker");
+    writeAll(path, "before\n");
+    HolderProcess holder(path, marker);
+    ASSERT_TRUE(holder.started()) << ::GetLastError();
+    ASSERT_TRUE(holder.waitReady(marker, 30000)) << "helper did not get its lock";
+
+    // While the other process writes its copy, the real file is unchanged and
+    // its claim is visible.
+    EXPECT_EQ(readAll(path), "before\n");
+    EXPECT_TRUE(exists(path + ".tmp"));
+    LockFile seen(path);
+    EXPECT_TRUE(seen.claimed());
+    EXPECT_TRUE(seen.holdsGuarded());
+    EXPECT_NE(seen.owner(), seen.identity());
+    EXPECT_EQ(seen.expiry().getSeconds() - seen.start().getSeconds(), 30);
+
+    FilePlain file(path);
+    for (uint16_t flags : {uint16_t(FileBase::Write), uint16_t(FileBase::Write | FileBase::Direct),
+                           uint16_t(FileBase::Read | FileBase::Write | FileBase::Append)}) {
+        const FileException e = raisedBy(file, flags);
+        EXPECT_EQ(e.code(), FileException::FL_IS_LOCKED) << "flags " << flags;
+        EXPECT_TRUE(file.isClosed());
+    }
+    EXPECT_EQ(readAll(path), "before\n");
+    EXPECT_TRUE(exists(path + ".lock"));
+
+    EXPECT_EQ(holder.finish(), 0u);
+    EXPECT_EQ(readAll(path), "held by helper\n");
+    EXPECT_FALSE(exists(path + ".lock"));
+    EXPECT_FALSE(exists(path + ".tmp"));
+
+    file.open(FileBase::Write | FileBase::Append);
+    file.writeText("after");
+    file.close();
+    EXPECT_EQ(readAll(path), "held by helper\nafter");
+}
+
+}  // namespace
+}  // namespace Velmar
