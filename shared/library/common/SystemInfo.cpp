@@ -192,10 +192,10 @@ void initSystemInfo() {
     if (!v.configDir.empty() && v.installDir.empty()) {
         v.installDir = installDirFromConfigDir(v.configDir);
     }
-    if (v.configDir.empty()) {
-        v.moduleType = "Client";
-    } else {
-        v.moduleType = pathExists(inDirectory(v.configDir, "server.conf")) ? "Server" : "Client";
+    if (v.moduleType.empty()) {
+        const bool server =
+            !v.configDir.empty() && pathExists(inDirectory(v.configDir, "server.conf"));
+        v.moduleType = server ? "Server" : "Client";
     }
     if (v.installDir.empty()) v.installDir = installDirFromRegistry();
     if (v.configDir.empty()) v.configDir = configDirFromRegistry();
