@@ -33,7 +33,7 @@ enum FileAttribute : uint32_t {
 
 struct FileInfo {
     bool exists = false;
-    std::string fullPath;   // as the system expands the name, at most 260 characters
+    std::string fullPath;   // as the system expands the name (never cut short)
     uint64_t size = 0;      // 0 for a directory
     uint32_t attributes = 0;
     DateTime created{0};    // a time that cannot be converted stays at time value 0
@@ -69,23 +69,28 @@ bool makeDirectories(const std::string& path);
 // Sets the settable bits of FileAttribute; the others are ignored.
 bool setAttributes(const std::string& path, uint32_t bits);
 
-// Looks the name up in its directory. False (info.exists false) when not
-// found; false also when a found file cannot be opened to take its size.
+// Looks the name up in its directory (a wildcard name is not found). False
+// (info.exists false) when not found; false also when a found file cannot be
+// opened to take its size (info.exists true, size 0). `info` is always reset first.
 bool getFileInfo(const std::string& path, FileInfo& info);
 
 // One trailing backslash removed; a drive ("C:") exists when the system knows
-// it; anything else exists when getFileInfo succeeds.
+// it; anything else exists when getFileInfo succeeds (so a file that cannot be
+// opened counts as absent). A name with a wildcard never exists.
 bool pathExists(const std::string& path);
 
 // The current directory with a trailing backslash; empty when unreadable.
 std::string currentDirectory();
 
 // Expands the first component of a stored path: "%VAR%", "\systemroot",
-// "/c:", "\??". False when the component is no special prefix or cannot be expanded.
+// "/c:", "\??". False when the component is no special prefix or cannot be
+// expanded; `out` is then left untouched.
 bool expandPathPrefix(const std::string& component, std::string& out);
 
 // The path with every existing component in the long name and letter case
-// that the file system stores; the rest from the first missing one as written.
+// that the file system stores; the rest from the first missing one as written,
+// joined to the resolved part by one backslash. Drives, "." and ".." are kept
+// as written; a component with a wildcard counts as missing. No trailing backslash.
 std::string resolveStoredPath(const std::string& path);
 
 // Every entry the directory search returns for directory + pattern, "." and

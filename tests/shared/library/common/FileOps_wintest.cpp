@@ -1,0 +1,478 @@
+#include "FileOps.h"
+
+#include "FileUtils.h"
+#include "WinApi.h"
+#include "WinHandle.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+
+namespace Velmar {
+namespace {
+
+const char kScratchPrefix[] = "stocksweep-fileops-";
+
+// Removes a directory tree with the plain API, independent of the code under test.
+void removeTree(const std::string& dir) {
+    WIN32_FIND_DATAA data;
+    UniqueFindHandle find(::FindFirstFileA((dir + "\\*").c_str(), &data));
+    if (find) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string path = dir + "\\" + name;
+            ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                removeTree(path);
+            } else {
+                ::DeleteFileA(path.c_str());
+            }
+        } while (::FindNextFileA(find.get(), &data));
+    }
+    find.reset();
+    ::RemoveDirectoryA(dir.c_str());
+}
+
+std::string tempDir() {
+    char buf[MAX_PATH + 1];
+    DWORD n = ::GetTempPathA(sizeof buf, buf);
+    std::string dir(buf, n);
+    while (!dir.empty() && dir.back() == '\\') dir.pop_back();
+    return dir;
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file.valid()) << path;
+    DWORD written = 0;
+    ASSERT_TRUE(::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                            nullptr));
+}
+
+std::string readBytes(const std::string& path) {
+    UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return "<unreadable>";
+    std::string out;
+    char buf[256];
+    DWORD n = 0;
+    while (::ReadFile(file.get(), buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
+    return out;
+}
+
+bool rawExists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool equalsIgnoringCase(std::string a, std::string b) {
+    toLowerCase(a);
+    toLowerCase(b);
+    return a == b;
+}
+
+bool endsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+FILETIME fileTimeOf(int64_t unixSeconds) {
+    uint64_t ticks = static_cast<uint64_t>(unixSeconds + 11644473600LL) * 10000000ULL;
+    FILETIME ft;
+    ft.dwLowDateTime = static_cast<DWORD>(ticks);
+    ft.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+    return ft;
+}
+
+void setTimes(const std::string& path, FILETIME accessed, FILETIME written) {
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    UniqueFileHandle file(::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file.valid());
+    ASSERT_TRUE(::SetFileTime(file.get(), nullptr, &accessed, &written));
+}
+
+// A unique scratch directory below the temporary directory; leftovers of a
+// crashed run (older than an hour, so that a parallel run keeps its own) go first.
+class FileOpsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string temp = tempDir();
+        removeLeftovers(temp);
+        dir_ = temp + "\\" + kScratchPrefix + std::to_string(::GetCurrentProcessId()) + "-" +
+               std::to_string(::GetTickCount64());
+        ASSERT_TRUE(::CreateDirectoryA(dir_.c_str(), nullptr)) << dir_;
+        DWORD n = ::GetCurrentDirectoryA(0, nullptr);
+        savedCwd_.assign(n, '\0');
+        savedCwd_.resize(::GetCurrentDirectoryA(n, &savedCwd_[0]));
+    }
+    void TearDown() override {
+        ::SetCurrentDirectoryA(savedCwd_.c_str());
+        removeTree(dir_);
+    }
+    static void removeLeftovers(const std::string& temp) {
+        WIN32_FIND_DATAA data;
+        UniqueFindHandle find(::FindFirstFileA((temp + "\\" + kScratchPrefix + "*").c_str(), &data));
+        if (!find) return;
+        FILETIME now;
+        ::GetSystemTimeAsFileTime(&now);
+        auto ticks = [](const FILETIME& ft) {
+            return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+        };
+        const uint64_t hour = 3600ULL * 10000000ULL;
+        do {
+            if (ticks(now) > ticks(data.ftLastWriteTime) + hour) removeTree(temp + "\\" + data.cFileName);
+        } while (::FindNextFileA(find.get(), &data));
+    }
+    std::string path(const std::string& name) const { return dir_ + "\\" + name; }
+
+    std::string dir_;
+    std::string savedCwd_;
+};
+
+TEST_F(FileOpsTest, CopyFileHonoursOverwrite) {
+    writeBytes(path("src"), "source");
+    writeBytes(path("dst"), "target");
+    EXPECT_FALSE(copyFile(path("src"), path("dst"), false));
+    EXPECT_EQ(readBytes(path("dst")), "target");
+    EXPECT_TRUE(copyFile(path("src"), path("dst"), true));
+    EXPECT_EQ(readBytes(path("dst")), "source");
+    EXPECT_TRUE(copyFile(path("src"), path("new"), false));
+    EXPECT_EQ(readBytes(path("new")), "source");
+    EXPECT_EQ(readBytes(path("src")), "source");
+    EXPECT_FALSE(copyFile(path("missing"), path("other"), true));
+    EXPECT_FALSE(rawExists(path("other")));
+}
+
+TEST_F(FileOpsTest, MoveFileSucceedsAndClearsLastSystemError) {
+    writeBytes(path("a"), "first");
+    writeBytes(path("b"), "second");
+    lastSystemError = 12345;
+    EXPECT_TRUE(moveFile(path("a"), path("c"), false));
+    EXPECT_EQ(lastSystemError, 0u);
+    EXPECT_FALSE(rawExists(path("a")));
+    EXPECT_EQ(readBytes(path("c")), "first");
+
+    lastSystemError = 12345;
+    EXPECT_TRUE(moveFile(path("c"), path("b"), true));
+    EXPECT_EQ(lastSystemError, 0u);
+    EXPECT_FALSE(rawExists(path("c")));
+    EXPECT_EQ(readBytes(path("b")), "first");
+}
+
+// The one test that waits: six attempts with 2-second pauses between them.
+TEST_F(FileOpsTest, MoveFileOntoExistingTargetRetriesThenFails) {
+    writeBytes(path("from"), "from");
+    writeBytes(path("to"), "to");
+    lastSystemError = 0;
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(moveFile(path("from"), path("to"), false));
+    auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                       std::chrono::steady_clock::now() - start).count();
+    EXPECT_TRUE(lastSystemError == ERROR_ALREADY_EXISTS || lastSystemError == ERROR_FILE_EXISTS)
+        << lastSystemError;
+    EXPECT_GE(seconds, 8) << "five pauses of 2 s between six attempts";
+    EXPECT_LT(seconds, 120);
+    EXPECT_EQ(readBytes(path("from")), "from");
+    EXPECT_EQ(readBytes(path("to")), "to");
+}
+
+TEST_F(FileOpsTest, DeleteFileWithAndWithoutForce) {
+    writeBytes(path("plain"), "x");
+    EXPECT_TRUE(deleteFile(path("plain")));
+    EXPECT_FALSE(rawExists(path("plain")));
+    EXPECT_FALSE(deleteFile(path("plain")));
+    EXPECT_FALSE(deleteFile(path("plain"), true));
+
+    writeBytes(path("ro"), "x");
+    ASSERT_TRUE(::SetFileAttributesA(path("ro").c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(deleteFile(path("ro"), false));
+    EXPECT_TRUE(rawExists(path("ro")));
+    EXPECT_TRUE(deleteFile(path("ro"), true));
+    EXPECT_FALSE(rawExists(path("ro")));
+
+    writeBytes(path("rw"), "x");
+    EXPECT_TRUE(deleteFile(path("rw"), false));
+    EXPECT_FALSE(rawExists(path("rw")));
+}
+
+TEST_F(FileOpsTest, MakeDirectoriesCreatesEveryMissingLevel) {
+    EXPECT_TRUE(makeDirectories(""));
+    EXPECT_TRUE(makeDirectories("name-without-directory.txt"));
+    EXPECT_TRUE(makeDirectories(path("a\\b\\c\\file.txt")));
+    EXPECT_TRUE(rawExists(path("a\\b\\c")));
+    EXPECT_FALSE(rawExists(path("a\\b\\c\\file.txt")));
+    // A trailing separator names a directory; runs of mixed separators are read too.
+    EXPECT_TRUE(makeDirectories(path("x/y\\/z//")));
+    EXPECT_TRUE(rawExists(path("x\\y\\z")));
+    EXPECT_TRUE(makeDirectories(path("a\\b\\c\\")));  // all present already
+    EXPECT_TRUE(createDirectory(path("one")));
+    EXPECT_FALSE(createDirectory(path("one")));
+    EXPECT_FALSE(createDirectory(path("two\\three")));
+    // Below a file nothing can be created.
+    writeBytes(path("f"), "x");
+    EXPECT_FALSE(makeDirectories(path("f\\sub\\g.txt")));
+    EXPECT_FALSE(rawExists(path("f\\sub")));
+    // Relative to the current directory.
+    ASSERT_TRUE(::SetCurrentDirectoryA(dir_.c_str()));
+    EXPECT_TRUE(makeDirectories("rel\\inner\\"));
+    EXPECT_TRUE(rawExists(path("rel\\inner")));
+}
+
+TEST_F(FileOpsTest, GetFileInfoOfFileAndDirectory) {
+    writeBytes(path("data.bin"), std::string("12345\0\r\n", 8));
+    // Wine keeps no creation time of its own (it reports another of the file's
+    // times), so only the access and write times are set and checked.
+    setTimes(path("data.bin"), fileTimeOf(4102444800), fileTimeOf(1000000000));  // 2100, 2001
+    ASSERT_TRUE(::SetFileAttributesA(path("data.bin").c_str(),
+                                     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(::SetCurrentDirectoryA(dir_.c_str()));
+
+    FileInfo info;
+    ASSERT_TRUE(getFileInfo("data.bin", info));
+    EXPECT_TRUE(info.exists);
+    EXPECT_TRUE(equalsIgnoringCase(info.fullPath, path("data.bin"))) << info.fullPath;
+    EXPECT_EQ(info.size, 8u);
+    EXPECT_EQ(info.attributes & (kAttrHidden | kAttrReadOnly | kAttrDirectory),
+              kAttrHidden | kAttrReadOnly);
+    EXPECT_EQ(info.written.getSeconds(), 1000000000);  // 2001-09-09 01:46:40 UTC
+    EXPECT_EQ(info.accessed.getSeconds(), 0);           // past the 32-bit range
+    EXPECT_EQ(fileSize("data.bin"), 8u);
+
+    setTimes(path("data.bin"), fileTimeOf(0x7FFFFFFF), fileTimeOf(-86400 * 365));
+    ASSERT_TRUE(getFileInfo(path("data.bin"), info));
+    EXPECT_EQ(info.accessed.getSeconds(), 0x7FFFFFFF);  // the last second that fits
+    EXPECT_EQ(info.written.getSeconds(), 0);            // 1969: before the range
+
+    writeBytes(path("sub.dir"), "");
+    ASSERT_TRUE(::CreateDirectoryA(path("folder").c_str(), nullptr));
+    ASSERT_TRUE(getFileInfo(path("folder"), info));
+    EXPECT_TRUE(info.attributes & kAttrDirectory);
+    EXPECT_EQ(info.size, 0u);
+    ASSERT_TRUE(getFileInfo(path("sub.dir"), info));
+    EXPECT_FALSE(info.attributes & kAttrDirectory);
+    EXPECT_EQ(info.size, 0u);
+}
+
+TEST_F(FileOpsTest, GetFileInfoReportsMissingAndUnopenableFilesAsFailures) {
+    const std::string missingNames[] = {path("missing"), "", path("*"), path("dat?.bin"),
+                                        path("folder\\")};
+    ASSERT_TRUE(::CreateDirectoryA(path("folder").c_str(), nullptr));
+    writeBytes(path("data.bin"), "x");
+    for (const std::string& name : missingNames) {
+        FileInfo info;
+        info.size = 99;
+        EXPECT_FALSE(getFileInfo(name, info)) << name;
+        EXPECT_FALSE(info.exists) << name;
+        EXPECT_EQ(info.size, 0u) << name;
+        EXPECT_EQ(fileSize(name), 0u) << name;
+    }
+    // A file held open without sharing is found but cannot be opened for its size.
+    UniqueFileHandle locked(::CreateFileA(path("data.bin").c_str(), GENERIC_READ, 0, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(locked.valid());
+    FileInfo info;
+    EXPECT_FALSE(getFileInfo(path("data.bin"), info));
+    EXPECT_FALSE(pathExists(path("data.bin")));
+    locked.reset();
+    EXPECT_TRUE(pathExists(path("data.bin")));
+}
+
+TEST_F(FileOpsTest, FileSizeBeyondFourGigabytes) {
+    const uint64_t size = (5ULL << 30) + 3;
+    {
+        UniqueFileHandle file(::CreateFileA(path("big").c_str(), GENERIC_WRITE, 0, nullptr,
+                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file.valid());
+        LARGE_INTEGER end;
+        end.QuadPart = static_cast<LONGLONG>(size);
+        ASSERT_TRUE(::SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN));
+        if (!::SetEndOfFile(file.get())) GTEST_SKIP() << "no room for a sparse 5 GiB file";
+    }
+    EXPECT_EQ(fileSize(path("big")), size);
+}
+
+TEST_F(FileOpsTest, SetAttributesMapsSettableBitsOnly) {
+    writeBytes(path("f"), "x");
+    ASSERT_TRUE(setAttributes(path("f"), kAttrReadOnly | kAttrHidden | kAttrDirectory | kAttrSparse));
+    DWORD attrs = ::GetFileAttributesA(path("f").c_str());
+    EXPECT_EQ(attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY |
+                       FILE_ATTRIBUTE_SPARSE_FILE),
+              static_cast<DWORD>(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    FileInfo info;
+    ASSERT_TRUE(getFileInfo(path("f"), info));
+    EXPECT_EQ(info.attributes & (kAttrReadOnly | kAttrHidden), kAttrReadOnly | kAttrHidden);
+
+    ASSERT_TRUE(setAttributes(path("f"), kAttrNormal));
+    attrs = ::GetFileAttributesA(path("f").c_str());
+    EXPECT_FALSE(attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(setAttributes(path("f"), kAttrDirectory));  // nothing settable: normal
+    EXPECT_FALSE(::GetFileAttributesA(path("f").c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(setAttributes(path("missing"), kAttrHidden));
+}
+
+TEST_F(FileOpsTest, PathExistsForFilesDirectoriesAndDrives) {
+    writeBytes(path("f.txt"), "x");
+    EXPECT_TRUE(pathExists(path("f.txt")));
+    EXPECT_TRUE(pathExists(dir_));
+    EXPECT_TRUE(pathExists(dir_ + "\\"));
+    EXPECT_FALSE(pathExists(dir_ + "\\\\"));  // only one trailing backslash is removed
+    EXPECT_FALSE(pathExists(path("missing.txt")));
+    EXPECT_FALSE(pathExists(""));
+    EXPECT_FALSE(pathExists("\\"));
+    EXPECT_FALSE(pathExists("x"));
+    EXPECT_TRUE(pathExists("C:"));
+    EXPECT_TRUE(pathExists("C:\\"));
+    EXPECT_TRUE(pathExists("c:"));
+
+    DWORD drives = ::GetLogicalDrives();
+    char unused = 0;
+    for (char letter = 'Q'; letter <= 'Z' && unused == 0; ++letter) {
+        if (!(drives & (1u << (letter - 'A')))) unused = letter;
+    }
+    ASSERT_NE(unused, 0) << "every drive letter from Q to Z is in use";
+    EXPECT_FALSE(pathExists(std::string(1, unused) + ":"));
+    EXPECT_FALSE(pathExists(std::string(1, unused) + ":\\"));
+    EXPECT_FALSE(pathExists(":"));
+}
+
+TEST_F(FileOpsTest, CurrentDirectoryEndsInBackslash) {
+    ASSERT_TRUE(::SetCurrentDirectoryA(dir_.c_str()));
+    EXPECT_EQ(currentDirectory(), dir_ + "\\");
+    ASSERT_TRUE(::SetCurrentDirectoryA("C:\\"));
+    EXPECT_EQ(currentDirectory(), "C:\\");
+}
+
+TEST_F(FileOpsTest, ExpandPathPrefix) {
+    char windows[MAX_PATH + 1];
+    UINT n = ::GetWindowsDirectoryA(windows, sizeof windows);
+    ASSERT_GT(n, 0u);
+    char windir[MAX_PATH + 1];
+    DWORD m = ::GetEnvironmentVariableA("windir", windir, sizeof windir);
+    ASSERT_GT(m, 0u);
+    const std::string longValue(1000, 'v');
+    ASSERT_TRUE(::SetEnvironmentVariableA("STOCKSWEEP_FILEOPS_LONG", longValue.c_str()));
+
+    struct Case {
+        std::string component;
+        bool ok;
+        std::string out;
+    };
+    const Case cases[] = {
+        {"/c:", true, "c:"}, {"\\c:", true, "c:"}, {"\\C:", false, ""}, {"c:", false, ""},
+        {"%windir%", true, std::string(windir, m)}, {"%WINDIR%", true, std::string(windir, m)},
+        {"%STOCKSWEEP_FILEOPS_LONG%", true, longValue},
+        {"%stocksweep_no_such_variable%", false, ""}, {"%%", false, ""}, {"%", false, ""},
+        {"%windir", false, ""}, {"\\systemroot", true, std::string(windows, n)},
+        {"/systemroot", true, std::string(windows, n)}, {"\\SystemRoot", false, ""},
+        {"\\systemroot\\", false, ""}, {"\\??", true, ""}, {"/??", true, ""}, {"\\?", false, ""},
+        {"", false, ""}, {"x", false, ""}, {"C:\\Windows", false, ""},
+    };
+    for (const Case& c : cases) {
+        std::string out = "untouched";
+        EXPECT_EQ(expandPathPrefix(c.component, out), c.ok) << c.component;
+        EXPECT_EQ(out, c.ok ? c.out : "untouched") << c.component;
+    }
+    ::SetEnvironmentVariableA("STOCKSWEEP_FILEOPS_LONG", nullptr);
+}
+
+class ResolveStoredPathTest : public FileOpsTest {
+protected:
+    void SetUp() override {
+        FileOpsTest::SetUp();
+        ASSERT_TRUE(::CreateDirectoryA(path("Mixed Case Dir").c_str(), nullptr));
+        longPath_ = path("Mixed Case Dir\\Long File Name.Text");
+        writeBytes(longPath_, "x");
+    }
+    std::string longPath_;
+};
+
+TEST_F(ResolveStoredPathTest, ShortAndLowerCasedNamesGiveStoredLongNames) {
+    char buf[MAX_PATH + 1];
+    DWORD n = ::GetShortPathNameA(longPath_.c_str(), buf, sizeof buf);
+    ASSERT_GT(n, 0u);
+    std::string shortPath(buf, n);
+    std::string shortName = fileName(shortPath);
+    // The system gives the file an 8.3 alias that differs from its long name.
+    EXPECT_NE(shortName, "Long File Name.Text");
+    EXPECT_LE(shortName.size(), 12u) << shortName;
+    EXPECT_NE(shortName.find('~'), std::string::npos) << shortName;
+
+    std::string lowered = shortPath;
+    toLowerCase(lowered);
+    EXPECT_TRUE(pathExists(lowered)) << lowered;
+    std::string resolved = resolveStoredPath(lowered);
+    EXPECT_TRUE(endsWith(resolved, "\\Mixed Case Dir\\Long File Name.Text")) << resolved;
+    EXPECT_TRUE(equalsIgnoringCase(resolved, longPath_)) << resolved;
+    EXPECT_EQ(resolved.substr(0, 3), "c:\\") << "a drive is taken as written";
+
+    // Enclosing quotes go; a trailing separator of the result goes.
+    EXPECT_EQ(resolveStoredPath("\"" + lowered + "\""), resolved);
+    std::string dirLowered = path("mixed case dir\\");
+    toLowerCase(dirLowered);
+    EXPECT_TRUE(endsWith(resolveStoredPath(dirLowered), "\\Mixed Case Dir")) << dirLowered;
+
+    // Relative to the current directory, with forward slashes.
+    ASSERT_TRUE(::SetCurrentDirectoryA(dir_.c_str()));
+    EXPECT_EQ(resolveStoredPath("mixed case dir/long file name.text"),
+              "Mixed Case Dir\\Long File Name.Text");
+}
+
+TEST_F(ResolveStoredPathTest, MissingComponentCarriesRestAsWritten) {
+    std::string base = path("mixed case dir");
+    std::string resolved = resolveStoredPath(base + "\\No Such\\more/Rest.TXT");
+    EXPECT_TRUE(endsWith(resolved, "\\Mixed Case Dir\\No Such\\more/Rest.TXT")) << resolved;
+    // One backslash between the resolved part and the rest, whatever the separators were.
+    resolved = resolveStoredPath(base + "//\\no such");
+    EXPECT_TRUE(endsWith(resolved, "\\Mixed Case Dir\\no such")) << resolved;
+    // A wildcard matches nothing: it would name another entry.
+    resolved = resolveStoredPath(base + "\\long*");
+    EXPECT_TRUE(endsWith(resolved, "\\Mixed Case Dir\\long*")) << resolved;
+    // "." and ".." stay as written and the walk goes on after them.
+    resolved = resolveStoredPath(base + "\\.\\..\\mixed case dir");
+    EXPECT_TRUE(endsWith(resolved, "\\Mixed Case Dir\\.\\..\\Mixed Case Dir")) << resolved;
+
+    ASSERT_TRUE(::SetCurrentDirectoryA(dir_.c_str()));
+    EXPECT_EQ(resolveStoredPath("nothing here\\x"), "nothing here\\x");
+    EXPECT_EQ(resolveStoredPath("\\nothing here\\x\\"), "\\nothing here\\x");
+}
+
+TEST_F(ResolveStoredPathTest, SpecialShapes) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""}, {"\\\\", "\\\\"}, {"\"\"", "\"\""}, {"\"", "\""}, {"C:\\", "C:"}, {"C:", "C:"},
+        {"q:/", "q:"}, {"\\", ""}, {"\\\\server\\share\\x", "\\\\server\\share\\x"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(resolveStoredPath(c.first), c.second) << c.first;
+}
+
+TEST_F(FileOpsTest, ListDirectoryIncludesDotEntries) {
+    writeBytes(path("a.txt"), "x");
+    writeBytes(path("b.log"), "x");
+    ASSERT_TRUE(::CreateDirectoryA(path("sub").c_str(), nullptr));
+
+    for (const std::string& dir : {dir_, dir_ + "\\", dir_ + "/"}) {
+        std::vector<DirectoryEntry> entries = listDirectory(dir, "*");
+        std::vector<std::pair<std::string, bool>> got;
+        for (const DirectoryEntry& e : entries) got.emplace_back(e.name, e.isDirectory);
+        std::sort(got.begin(), got.end());
+        const std::vector<std::pair<std::string, bool>> expected = {
+            {".", true}, {"..", true}, {"a.txt", false}, {"b.log", false}, {"sub", true}};
+        EXPECT_EQ(got, expected) << dir;
+    }
+    std::vector<DirectoryEntry> txt = listDirectory(dir_, "*.txt");
+    ASSERT_EQ(txt.size(), 1u);
+    EXPECT_EQ(txt[0].name, "a.txt");
+    EXPECT_FALSE(txt[0].isDirectory);
+    EXPECT_TRUE(listDirectory(dir_, "*.none").empty());
+    EXPECT_TRUE(listDirectory(path("missing"), "*").empty());
+
+    ASSERT_TRUE(::SetCurrentDirectoryA(dir_.c_str()));
+    std::vector<DirectoryEntry> here = listDirectory("", "b.*");
+    ASSERT_EQ(here.size(), 1u);
+    EXPECT_EQ(here[0].name, "b.log");
+}
+
+}  // namespace
+}  // namespace Velmar
