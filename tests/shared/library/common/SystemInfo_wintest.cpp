@@ -127,6 +127,21 @@ TEST_F(Registry, ReadStringKeepsTheStoredBytes) {
     }
 }
 
+TEST_F(Registry, ReadStringOfOddLengthUnicodeData) {
+    // Stored through the wide interface with half a character at the end.
+    UniqueHKey raw;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, key.path().c_str(), 0, KEY_SET_VALUE, raw.put()),
+              ERROR_SUCCESS);
+    const wchar_t data[] = L"abc";
+    ASSERT_EQ(::RegSetValueExW(raw.get(), L"odd", 0, REG_SZ,
+                               reinterpret_cast<const BYTE*>(data), 5),
+              ERROR_SUCCESS);
+    std::string text;
+    ASSERT_EQ(readRegistryString(key.path(), "odd", text, false), 0u);
+    EXPECT_EQ(text.substr(0, 2), "ab");
+    EXPECT_LE(text.size(), 3u);
+}
+
 TEST_F(Registry, ReadStringFailuresLeaveTheTextAlone) {
     const DWORD number = 7;
     key.setBytes("", "dword", REG_DWORD, &number, sizeof(number));
