@@ -1,0 +1,151 @@
+#include "SystemInfoRules.h"
+
+#include "FileUtils.h"
+
+namespace Velmar {
+
+std::string moduleTypeFromText(const std::string& value) {
+    std::string lower = value;
+    toLowerCase(lower);
+    if (lower == "client") return "Client";
+    if (lower == "server" || lower == "coreserver") return "Server";
+    return "";
+}
+
+const std::vector<std::string>& installDirVariables() {
+    static const std::vector<std::string> names = {"VelmarInstallDir", "velmar_installdir",
+                                                   "installdir"};
+    return names;
+}
+
+const std::vector<std::string>& configDirVariables() {
+    static const std::vector<std::string> names = {
+        "VelmarConfDir",           "VelmarConfigDir", "velmar_confdir", "velmar_configdir",
+        "velmar_configurationdir", "confdir",         "configdir"};
+    return names;
+}
+
+std::string directoryFromVariables(const std::vector<std::string>& names,
+                                   const EnvironmentReader& read, const PathTest& exists) {
+    for (const std::string& name : names) {
+        std::string value;
+        if (!read(name, value)) continue;
+        ensureTrailingSeparator(value);
+        normaliseSeparators(value);
+        return exists(value) ? value : std::string();
+    }
+    return "";
+}
+
+std::string reconcileRegistryDirectory(const std::string& clientValue,
+                                       const std::string& serverValue, std::string& moduleType) {
+    if (!clientValue.empty() && serverValue.empty()) {
+        moduleType = "Client";
+        return clientValue;
+    }
+    if (clientValue.empty() && !serverValue.empty()) {
+        moduleType = "Server";
+        return serverValue;
+    }
+    if (clientValue == serverValue) return clientValue;
+    return "";
+}
+
+std::string inDirectory(const std::string& directory, const std::string& name) {
+    if (directory.empty() || directory.back() == '\\' || directory.back() == '/') {
+        return directory + name;
+    }
+    return directory + "\\" + name;
+}
+
+std::string installDirFromConfigDir(const std::string& configDir) {
+    std::string path = inDirectory(configDir, "../");
+    collapseDotSegments(path);
+    return path;
+}
+
+std::string findConfigDirAbove(const std::string& start, const PathTest& exists) {
+    std::string dir = start;
+    while (!dir.empty()) {
+        const std::string configuration = dir + "Configuration";
+        if (exists(configuration)) return configuration;
+        const std::string etc = dir + "etc";
+        if (exists(etc)) return etc;
+        std::string parent = parentDir(dir);
+        // A parent that is not shorter would search the same place for ever.
+        if (parent.size() >= dir.size()) break;
+        dir = parent;
+    }
+    return "";
+}
+
+std::string suiteKeyBase(bool wow64) {
+    return wow64 ? "SOFTWARE\\Wow6432Node\\Velmar\\" : "SOFTWARE\\Velmar\\";
+}
+
+bool suiteWordExists(const SuiteKeyRecord& record, const std::string& word) {
+    if (word == "Resources") return record.resources;
+    if (word == "Client") return record.client;
+    if (word == "Server") return record.server;
+    return false;
+}
+
+std::string chooseSuiteWord(const std::string& word, const SuiteKeyRecord& record,
+                            const std::function<std::string()>& moduleType) {
+    if (suiteWordExists(record, word)) return word;
+    const std::string type = moduleType();
+    if (suiteWordExists(record, type)) return type;
+    return "Resources";
+}
+
+std::string textFromRegistryData(const char* data, size_t size) {
+    while (size > 0 && data[size - 1] == '\0') --size;
+    return std::string(data, size);
+}
+
+ReferenceSource::~ReferenceSource() = default;
+
+namespace {
+
+const char kOpen[] = "${";
+constexpr size_t kOpenLength = 2;
+// "${" followed by at least one name character and "}".
+constexpr size_t kShortestReference = 4;
+
+struct Resolution {
+    ReferenceSource& source;
+    size_t readsLeft;
+};
+
+void resolveAt(std::string& text, Resolution& resolution, unsigned depth) {
+    if (depth >= kMaxReferenceDepth) return;
+    size_t open = text.find(kOpen);
+    while (open != std::string::npos && open + kShortestReference <= text.size()) {
+        const size_t close = text.find('}', open + kOpenLength);
+        if (close == std::string::npos) return;
+        size_t next = close;
+        const size_t referenceLength = close - open + 1;
+        std::string value;
+        if (resolution.readsLeft > 0) {
+            --resolution.readsLeft;
+            const std::string name = text.substr(open + kOpenLength, close - open - kOpenLength);
+            if (resolution.source.readRaw(name, value)) {
+                resolveAt(value, resolution, depth + 1);
+                if (text.size() - referenceLength + value.size() <= kMaxResolvedLength) {
+                    text.replace(open, referenceLength, value);
+                    next = open + value.size();
+                }
+            }
+        }
+        open = text.find(kOpen, next);
+    }
+}
+
+}  // namespace
+
+void resolveReferences(std::string& text, ReferenceSource& source) {
+    Resolution resolution{source, kMaxReferenceReads};
+    resolveAt(text, resolution, 0);
+}
+
+}  // namespace Velmar

@@ -1,0 +1,27 @@
+// Second process for the directory resolution tests: resolves the process-wide
+// values in its own environment and working directory and prints them, one
+// "name=value" per line. With the argument "hive=NAME" the registry hive is
+// selected first.
+#include "InventoryOps.h"
+#include "SystemInfo.h"
+
+#include <cstdio>
+#include <string>
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument.rfind("hive=", 0) == 0) Velmar::selectHive(argument.substr(5));
+    }
+    Velmar::initSystemInfo();
+    std::printf("programName=%s\n", Velmar::programName().c_str());
+    std::printf("programDir=%s\n", Velmar::programDir().c_str());
+    std::printf("moduleType=%s\n", Velmar::moduleType().c_str());
+    std::printf("installDir=%s\n", Velmar::installDir().c_str());
+    std::printf("configDir=%s\n", Velmar::configDir().c_str());
+    for (const char* word : {"", "Client", "Server", "Resources"}) {
+        std::printf("suiteKeyPath(%s)=%s\n", word, Velmar::suiteKeyPath(word).c_str());
+    }
+    std::printf("isWow64=%d\n", Velmar::isWow64() ? 1 : 0);
+    return 0;
+}

@@ -1,0 +1,220 @@
+#include "Monopoly.h"
+
+#include "WinTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <thread>
+
+namespace Velmar {
+namespace {
+
+using testing::ChildProcess;
+using testing::runProgram;
+using testing::testProgramDir;
+
+// Mutex names are shared by every process of the Wine prefix: make them unique.
+std::string uniqueLockName(const std::string& stem) {
+    static int counter = 0;
+    return "StocksweepTest_" + stem + "_" + std::to_string(::GetCurrentProcessId()) + "_" +
+           std::to_string(counter++);
+}
+
+// Whether a mutex of that name exists right now.
+bool mutexExists(const std::string& name) {
+    UniqueKernelHandle handle(::OpenMutexA(SYNCHRONIZE, FALSE, name.c_str()));
+    return handle.valid();
+}
+
+uint32_t tryInOtherProcess(const std::string& name) {
+    return runProgram(testProgramDir() + "monopoly_probe.exe", "try " + name).exitCode;
+}
+
+TEST(MonopolyNames, SeparatorsBecomeUnderscores) {
+    struct Case {
+        const char* given;
+        const char* stored;
+    };
+    const Case cases[] = {
+        {"C:/Velmar/log/a.log", "C:_Velmar_log_a.log"},
+        {"C:\\Velmar\\log\\a.log", "C:_Velmar_log_a.log"},
+        {"mixed/and\\back", "mixed_and_back"},
+        {"plain", "plain"},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        Monopoly lock(c.given);
+        EXPECT_TRUE(lock.isNamed());
+        EXPECT_EQ(lock.name(), c.stored) << c.given;
+    }
+}
+
+TEST(MonopolyNames, SlashAndBackslashSpellingsShareOneLock) {
+    const std::string stem = uniqueLockName("spelling");
+    Monopoly forward(stem + "/dir/file");
+    Monopoly backward(stem + "\\dir\\file");
+    ASSERT_TRUE(forward.enforce());
+    EXPECT_FALSE(backward.enforce());
+    EXPECT_TRUE(forward.relax());
+    EXPECT_TRUE(backward.enforce());
+    EXPECT_TRUE(backward.relax());
+}
+
+TEST(MonopolyNames, SetNameRefusedWhileHeldAndKeepsOldName) {
+    const std::string first = uniqueLockName("first");
+    Monopoly lock(first);
+    ASSERT_TRUE(lock.enforce());
+    EXPECT_FALSE(lock.setName("other"));
+    EXPECT_EQ(lock.name(), first);
+    ASSERT_TRUE(lock.relax());
+    EXPECT_TRUE(lock.setName("a/b"));
+    EXPECT_EQ(lock.name(), "a_b");
+
+    Monopoly inProcess;
+    EXPECT_FALSE(inProcess.isNamed());
+    ASSERT_TRUE(inProcess.enforce());
+    EXPECT_FALSE(inProcess.setName("x"));
+    EXPECT_FALSE(inProcess.isNamed());
+    EXPECT_TRUE(inProcess.relax());
+    EXPECT_TRUE(inProcess.setName("x"));
+    EXPECT_TRUE(inProcess.isNamed());
+}
+
+TEST(MonopolyNamed, ReentrantMutexCreatedOnceReleasedAtLastRelax) {
+    const std::string name = uniqueLockName("reentrant");
+    Monopoly lock(name);
+    EXPECT_FALSE(mutexExists(name));
+    ASSERT_TRUE(lock.enforce());
+    EXPECT_TRUE(mutexExists(name));
+    ASSERT_TRUE(lock.enforce());
+    EXPECT_EQ(lock.levels(), 2u);
+    EXPECT_TRUE(lock.relax());
+    EXPECT_TRUE(mutexExists(name)) << "released one level too early";
+    EXPECT_EQ(tryInOtherProcess(name), 1u);
+    EXPECT_TRUE(lock.relax());
+    EXPECT_FALSE(mutexExists(name));
+    EXPECT_EQ(lock.levels(), 0u);
+    EXPECT_EQ(tryInOtherProcess(name), 0u);
+}
+
+TEST(MonopolyNamed, RefusesWithoutNameAndNeverBlocks) {
+    Monopoly unnamed("");
+    EXPECT_FALSE(unnamed.enforce());
+    EXPECT_EQ(unnamed.levels(), 0u);
+
+    const std::string name = uniqueLockName("noblock");
+    Monopoly holder(name);
+    Monopoly second(name);
+    ASSERT_TRUE(holder.enforce());
+    // Taken by another object: refused at once, with nothing left taken.
+    EXPECT_FALSE(second.enforce());
+    EXPECT_EQ(second.levels(), 0u);
+    EXPECT_TRUE(second.relax());
+    EXPECT_TRUE(mutexExists(name)) << "relax of a refused object must not free the holder";
+    EXPECT_FALSE(second.enforce());
+    EXPECT_TRUE(holder.relax());
+    EXPECT_TRUE(second.enforce());
+    EXPECT_TRUE(second.relax());
+}
+
+TEST(MonopolyNamed, RelaxWithoutHoldingChangesNothing) {
+    Monopoly named(uniqueLockName("idle"));
+    EXPECT_TRUE(named.relax());
+    EXPECT_EQ(named.levels(), 0u);
+    EXPECT_TRUE(named.enforce());
+    EXPECT_EQ(named.levels(), 1u);
+    EXPECT_TRUE(named.relax());
+
+    Monopoly inProcess;
+    EXPECT_TRUE(inProcess.relax());
+    EXPECT_EQ(inProcess.levels(), 0u);
+}
+
+TEST(MonopolyNamed, ExcludesSecondProcessUntilRelaxedFully) {
+    const std::string name = uniqueLockName("process");
+    EXPECT_EQ(tryInOtherProcess(name), 0u) << "free at the start";
+    Monopoly lock(name);
+    ASSERT_TRUE(lock.enforce());
+    EXPECT_EQ(tryInOtherProcess(name), 1u);
+    ASSERT_TRUE(lock.relax());
+    EXPECT_EQ(tryInOtherProcess(name), 0u);
+}
+
+TEST(MonopolyNamed, HeldBySecondProcessUntilItEnds) {
+    const std::string name = uniqueLockName("holder");
+    Monopoly lock(name);
+    {
+        ChildProcess holder(testProgramDir() + "monopoly_probe.exe", "hold " + name);
+        ASSERT_EQ(holder.readLine(), "held");
+        EXPECT_FALSE(lock.enforce());
+        EXPECT_EQ(lock.levels(), 0u);
+        holder.closeInput();
+        // The holder ends without relaxing; its handle closes with it.
+        EXPECT_EQ(holder.wait(), 0u);
+    }
+    EXPECT_TRUE(lock.enforce());
+    ChildProcess refused(testProgramDir() + "monopoly_probe.exe", "hold " + name);
+    EXPECT_EQ(refused.readLine(), "refused");
+    refused.closeInput();
+    EXPECT_EQ(refused.wait(), 1u);
+    EXPECT_TRUE(lock.relax());
+}
+
+TEST(MonopolyNamed, DestroyedHolderFreesTheLock) {
+    const std::string name = uniqueLockName("destroyed");
+    {
+        Monopoly lock(name);
+        ASSERT_TRUE(lock.enforce());
+        ASSERT_TRUE(lock.enforce());
+    }
+    EXPECT_FALSE(mutexExists(name));
+    EXPECT_EQ(tryInOtherProcess(name), 0u);
+}
+
+TEST(MonopolyInProcess, ReentrantForItsHolder) {
+    Monopoly lock;
+    ASSERT_TRUE(lock.enforce());
+    ASSERT_TRUE(lock.enforce());
+    ASSERT_TRUE(lock.enforce());
+    EXPECT_EQ(lock.levels(), 3u);
+    EXPECT_TRUE(lock.relax());
+    EXPECT_TRUE(lock.relax());
+    EXPECT_EQ(lock.levels(), 1u);
+    EXPECT_TRUE(lock.relax());
+    EXPECT_EQ(lock.levels(), 0u);
+}
+
+TEST(MonopolyInProcess, ExcludesAnotherThreadUntilRelaxedFully) {
+    Monopoly lock;
+    ASSERT_TRUE(lock.enforce());
+    ASSERT_TRUE(lock.enforce());
+    std::atomic<int> levelsGivenBack{0};
+    std::atomic<int> seenOnEntry{-1};
+    std::promise<void> started;
+    std::thread other([&] {
+        started.set_value();
+        lock.enforce();
+        seenOnEntry = levelsGivenBack.load();
+        lock.relax();
+    });
+    started.get_future().wait();
+    // A relax from a thread that does not hold the lock gives nothing back.
+    std::thread([&] { EXPECT_TRUE(lock.relax()); }).join();
+    EXPECT_EQ(lock.levels(), 2u);
+    // Room for the other thread to reach the lock; it must still be waiting.
+    ::Sleep(20);
+    EXPECT_EQ(seenOnEntry, -1);
+    levelsGivenBack = 1;
+    ASSERT_TRUE(lock.relax());
+    ::Sleep(20);
+    EXPECT_EQ(seenOnEntry, -1) << "entered while one level was still taken";
+    levelsGivenBack = 2;
+    ASSERT_TRUE(lock.relax());
+    other.join();
+    EXPECT_EQ(seenOnEntry, 2);
+}
+
+}  // namespace
+}  // namespace Velmar

@@ -1,0 +1,292 @@
+#include "SystemInfoRules.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <vector>
+
+namespace Velmar {
+namespace {
+
+TEST(ModuleTypeWords, ClientServerCoreserverIgnoringCase) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"client", "Client"}, {"CLIENT", "Client"},     {"Client", "Client"},
+        {"server", "Server"}, {"COREserver", "Server"}, {"coreServer", "Server"},
+        {"workstation", ""},  {"", ""},                 {" client", ""},
+        {"clients", ""},      {"core server", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(moduleTypeFromText(c.first), c.second) << c.first;
+}
+
+struct FakeEnvironment {
+    std::map<std::string, std::string> variables;
+    std::vector<std::string> asked;
+
+    EnvironmentReader reader() {
+        return [this](const std::string& name, std::string& value) {
+            asked.push_back(name);
+            auto it = variables.find(name);
+            if (it == variables.end()) return false;
+            value = it->second;
+            return true;
+        };
+    }
+};
+
+PathTest existing(std::set<std::string> paths) {
+    return [paths](const std::string& path) { return paths.count(path) > 0; };
+}
+
+TEST(DirectoryVariables, FirstSetVariableDecidesAlone) {
+    struct Case {
+        std::map<std::string, std::string> variables;
+        std::set<std::string> paths;
+        const char* result;
+        size_t asked;
+    };
+    const Case cases[] = {
+        // Missing first: folded, separator added.
+        {{{"VelmarInstallDir", "C:/Velmar//inst"}}, {"C:\\Velmar\\inst\\"}, "C:\\Velmar\\inst\\", 1},
+        // The first one set does not exist: the later, existing one is not consulted.
+        {{{"VelmarInstallDir", "C:\\missing"}, {"velmar_installdir", "C:\\there"}},
+         {"C:\\there\\"}, "", 1},
+        // An empty value counts as set.
+        {{{"VelmarInstallDir", ""}, {"installdir", "C:\\there"}}, {"C:\\there\\"}, "", 1},
+        {{{"installdir", "C:\\there\\"}}, {"C:\\there\\"}, "C:\\there\\", 3},
+        {{}, {}, "", 3},
+    };
+    for (const Case& c : cases) {
+        FakeEnvironment env{c.variables, {}};
+        EXPECT_EQ(directoryFromVariables(installDirVariables(), env.reader(), existing(c.paths)),
+                  c.result);
+        EXPECT_EQ(env.asked.size(), c.asked);
+    }
+}
+
+TEST(DirectoryVariables, ConsultedInTheirOrder) {
+    FakeEnvironment env;
+    directoryFromVariables(configDirVariables(), env.reader(), existing({}));
+    const std::vector<std::string> configOrder = {
+        "VelmarConfDir", "VelmarConfigDir", "velmar_confdir", "velmar_configdir",
+        "velmar_configurationdir", "confdir", "configdir"};
+    EXPECT_EQ(env.asked, configOrder);
+    FakeEnvironment install;
+    directoryFromVariables(installDirVariables(), install.reader(), existing({}));
+    const std::vector<std::string> installOrder = {"VelmarInstallDir", "velmar_installdir",
+                                                   "installdir"};
+    EXPECT_EQ(install.asked, installOrder);
+
+    FakeEnvironment later{{{"configdir", "C:/Velmar//conf"}}, {}};
+    EXPECT_EQ(directoryFromVariables(configDirVariables(), later.reader(),
+                                     existing({"C:\\Velmar\\conf\\"})),
+              "C:\\Velmar\\conf\\");
+}
+
+TEST(RegistryDirectoryChoice, ClientAndServerReadingsReconciled) {
+    struct Case {
+        const char* client;
+        const char* server;
+        const char* result;
+        const char* moduleType;  // after the call; it starts as "unset"
+    };
+    const Case cases[] = {
+        {"C:\\c", "", "C:\\c", "Client"},
+        {"", "C:\\s", "C:\\s", "Server"},
+        {"C:\\same", "C:\\same", "C:\\same", "unset"},
+        {"", "", "", "unset"},
+        {"C:\\c", "C:\\s", "", "unset"},
+    };
+    for (const Case& c : cases) {
+        std::string type = "unset";
+        EXPECT_EQ(reconcileRegistryDirectory(c.client, c.server, type), c.result);
+        EXPECT_EQ(type, c.moduleType);
+    }
+}
+
+TEST(ConfigDirSearch, NearestConfigurationOrEtcUpwards) {
+    struct Case {
+        const char* start;
+        std::set<std::string> paths;
+        const char* result;
+    };
+    const Case cases[] = {
+        {"C:\\Suite\\bin\\", {"C:\\Suite\\Configuration"}, "C:\\Suite\\Configuration"},
+        {"C:\\Suite\\bin\\", {"C:\\Suite\\etc", "C:\\Configuration"}, "C:\\Suite\\etc"},
+        {"C:\\Suite\\bin\\", {"C:\\Suite\\bin\\etc", "C:\\Suite\\bin\\Configuration"},
+         "C:\\Suite\\bin\\Configuration"},
+        {"C:\\Suite\\bin\\", {"C:\\Configuration"}, "C:\\Configuration"},
+        {"C:\\Suite\\bin\\", {"D:\\Configuration"}, ""},
+        {"", {"Configuration"}, ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> tried;
+        PathTest test = [&](const std::string& p) {
+            tried.push_back(p);
+            return c.paths.count(p) > 0;
+        };
+        EXPECT_EQ(findConfigDirAbove(c.start, test), c.result) << c.start;
+    }
+    std::vector<std::string> tried;
+    findConfigDirAbove("C:\\Suite\\bin\\", [&](const std::string& p) {
+        tried.push_back(p);
+        return false;
+    });
+    const std::vector<std::string> order = {
+        "C:\\Suite\\bin\\Configuration", "C:\\Suite\\bin\\etc", "C:\\Suite\\Configuration",
+        "C:\\Suite\\etc", "C:\\Configuration", "C:\\etc"};
+    EXPECT_EQ(tried, order);
+}
+
+TEST(ConfigDirDerivations, JoinedWithOneSeparator) {
+    EXPECT_EQ(inDirectory("C:\\Suite\\Configuration", "server.conf"),
+              "C:\\Suite\\Configuration\\server.conf");
+    EXPECT_EQ(inDirectory("C:\\Suite\\conf\\", "server.conf"), "C:\\Suite\\conf\\server.conf");
+    EXPECT_EQ(inDirectory("C:/Suite/", "Configuration"), "C:/Suite/Configuration");
+    EXPECT_EQ(inDirectory("", "etc"), "etc");
+
+    const std::pair<const char*, const char*> installs[] = {
+        {"C:\\Suite\\Configuration", "C:\\Suite\\"},
+        {"C:\\Velmar\\conf\\", "C:\\Velmar\\"},
+        {"C:/Velmar//conf/", "C:\\Velmar\\"},
+        {"C:\\Suite\\etc\\.\\", "C:\\Suite\\"},
+    };
+    for (const auto& c : installs) EXPECT_EQ(installDirFromConfigDir(c.first), c.second);
+}
+
+TEST(SuiteKey, BaseAndWordChoice) {
+    EXPECT_EQ(suiteKeyBase(false), "SOFTWARE\\Velmar\\");
+    EXPECT_EQ(suiteKeyBase(true), "SOFTWARE\\Wow6432Node\\Velmar\\");
+
+    struct Case {
+        SuiteKeyRecord record;
+        const char* word;
+        const char* moduleType;
+        const char* chosen;
+        bool moduleTypeAsked;
+    };
+    const SuiteKeyRecord all{true, true, true};
+    const SuiteKeyRecord serverOnly{false, false, true};
+    const SuiteKeyRecord none{};
+    const Case cases[] = {
+        {all, "Client", "Server", "Client", false},
+        {all, "Resources", "", "Resources", false},
+        {serverOnly, "Client", "Server", "Server", true},
+        {serverOnly, "Client", "Client", "Resources", true},
+        {serverOnly, "", "", "Resources", true},
+        {all, "", "Client", "Client", true},
+        {all, "Other", "", "Resources", true},
+        {none, "Server", "Server", "Resources", true},
+        {all, "client", "", "Resources", true},
+    };
+    for (const Case& c : cases) {
+        bool asked = false;
+        const std::string chosen = chooseSuiteWord(c.word, c.record, [&] {
+            asked = true;
+            return std::string(c.moduleType);
+        });
+        EXPECT_EQ(chosen, c.chosen) << c.word << "/" << c.moduleType;
+        EXPECT_EQ(asked, c.moduleTypeAsked) << c.word << "/" << c.moduleType;
+    }
+}
+
+TEST(RegistryData, TrailingZerosGoInnerZerosStay) {
+    const std::string multi("one\0two\0\0", 9);
+    EXPECT_EQ(textFromRegistryData(multi.data(), multi.size()), std::string("one\0two", 7));
+    EXPECT_EQ(textFromRegistryData("abc", 3), "abc");
+    EXPECT_EQ(textFromRegistryData("\0\0", 2), "");
+    EXPECT_EQ(textFromRegistryData("", 0), "");
+    const std::string lead("\0x", 2);
+    EXPECT_EQ(textFromRegistryData(lead.data(), lead.size()), lead);
+}
+
+class MapSource : public ReferenceSource {
+public:
+    using Values = std::map<std::string, std::string>;
+    explicit MapSource(Values values) : values_(std::move(values)) {}
+    bool readRaw(const std::string& name, std::string& text) override {
+        reads.push_back(name);
+        auto it = values_.find(name);
+        if (it == values_.end()) return false;
+        text = it->second;
+        return true;
+    }
+    std::vector<std::string> reads;
+
+private:
+    std::map<std::string, std::string> values_;
+};
+
+std::string resolved(std::string text, MapSource& source) {
+    resolveReferences(text, source);
+    return text;
+}
+
+TEST(References, ReadableReplacedUnreadableKept) {
+    MapSource source(MapSource::Values{{"Other", "C:\\Velmar"},
+                      {"Nested", "${Other}\\log"},
+                      {"Empty", ""},
+                      {"", "default"},
+                      {"Brace", "${"}});
+    const std::pair<const char*, const char*> cases[] = {
+        {"${Other}\\conf", "C:\\Velmar\\conf"},
+        {"${Nested}", "C:\\Velmar\\log"},
+        {"a${Missing}b${Other}", "a${Missing}bC:\\Velmar"},
+        {"${Empty}${Other}", "C:\\Velmar"},
+        {"x${}y", "xdefaulty"},
+        {"${Other", "${Other"},
+        {"${Other}${", "C:\\Velmar${"},
+        {"${Other}${A", "C:\\Velmar${A"},
+        {"ab${}", "ab${}"},  // too close to the end to be looked at
+        {"${", "${"},
+        {"$", "$"},
+        {"", ""},
+        {"no references", "no references"},
+        {"${Brace}}${Other}", "${}C:\\Velmar"},
+        {"${Other}}", "C:\\Velmar}"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(resolved(c.first, source), c.second) << c.first;
+}
+
+TEST(References, ShortValueDoesNotHideTheNextReference) {
+    MapSource source(MapSource::Values{{"AVeryLongReferenceName", "v"}, {"B", "b"}});
+    EXPECT_EQ(resolved("${AVeryLongReferenceName}${B}", source), "vb");
+}
+
+TEST(References, InsertedTextIsNotScannedAgain) {
+    // The value of A keeps an unreadable reference; it is not read twice.
+    MapSource source(MapSource::Values{{"A", "${Missing}}"}});
+    EXPECT_EQ(resolved("${A}${A}", source), "${Missing}}${Missing}}");
+    EXPECT_EQ(std::count(source.reads.begin(), source.reads.end(), "Missing"), 2);
+}
+
+TEST(References, SelfAndMutualReferencesStopAtTheDepthBound) {
+    MapSource self(MapSource::Values{{"A", "x${A}"}});
+    EXPECT_EQ(resolved("${A}", self), std::string(kMaxReferenceDepth, 'x') + "${A}");
+    EXPECT_EQ(self.reads.size(), kMaxReferenceDepth);
+
+    MapSource mutual(MapSource::Values{{"A", "a${B}"}, {"B", "b${A}"}});
+    std::string expected;
+    for (unsigned i = 0; i < kMaxReferenceDepth; ++i) expected += (i % 2 == 0) ? "a" : "b";
+    expected += "${A}";
+    EXPECT_EQ(resolved("${A}", mutual), expected);
+
+    MapSource direct(MapSource::Values{{"A", "${A}"}});
+    EXPECT_EQ(resolved("${A}", direct), "${A}");
+}
+
+TEST(References, FanOutBoundedInReadsAndLength) {
+    MapSource fan(MapSource::Values{{"A", "${A}${A}${A}${A}"}});
+    const std::string text = resolved("${A}", fan);
+    EXPECT_LE(fan.reads.size(), kMaxReferenceReads);
+    EXPECT_LE(text.size(), kMaxResolvedLength);
+    EXPECT_NE(text.find("${A}"), std::string::npos);
+
+    MapSource big(MapSource::Values{{"Big", std::string(kMaxResolvedLength, 'b')}, {"S", "s"}});
+    EXPECT_EQ(resolved("x${Big}${S}", big), "x${Big}s");
+    EXPECT_EQ(resolved("${Big}", big).size(), kMaxResolvedLength);
+}
+
+}  // namespace
+}  // namespace Velmar

@@ -1,0 +1,291 @@
+#include "WinTestSupport.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <cctype>
+#include <stdexcept>
+
+namespace Velmar {
+namespace testing {
+
+namespace {
+
+std::atomic<unsigned> sandboxCounter{0};
+
+std::string lowered(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// "<prefix>-<pid>-<n>": answers the pid, or 0 when the name is not of that form.
+DWORD ownerOf(const std::string& name, const std::string& prefix) {
+    if (name.compare(0, prefix.size() + 1, prefix + "-") != 0) return 0;
+    return static_cast<DWORD>(std::strtoul(name.c_str() + prefix.size() + 1, nullptr, 10));
+}
+
+bool processRuns(DWORD pid) {
+    if (pid == ::GetCurrentProcessId()) return true;
+    UniqueKernelHandle process(::OpenProcess(SYNCHRONIZE, FALSE, pid));
+    if (!process) return false;
+    return ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+}
+
+std::string uniqueName(const std::string& prefix) {
+    return prefix + "-" + std::to_string(::GetCurrentProcessId()) + "-" +
+           std::to_string(sandboxCounter++);
+}
+
+void removeDirectoryTree(const std::string& dir) {
+    WIN32_FIND_DATAA data;
+    UniqueFindHandle find(::FindFirstFileA((dir + "*").c_str(), &data));
+    if (find) {
+        do {
+            const std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string full = dir + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                removeDirectoryTree(full + "\\");
+            } else {
+                ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileA(full.c_str());
+            }
+        } while (::FindNextFileA(find.get(), &data));
+    }
+    ::RemoveDirectoryA(dir.c_str());
+}
+
+}  // namespace
+
+std::string testProgramDir() {
+    char path[MAX_PATH * 4];
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof(path));
+    std::string full(path, length);
+    return full.substr(0, full.find_last_of("\\/") + 1);
+}
+
+bool deleteKeyTree(HKEY root, const std::string& path, REGSAM view) {
+    UniqueHKey key;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS | view, key.put()) !=
+        ERROR_SUCCESS) {
+        return true;
+    }
+    for (;;) {
+        char name[1024];
+        DWORD length = sizeof(name);
+        if (::RegEnumKeyExA(key.get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        if (!deleteKeyTree(root, path + "\\" + name, view)) return false;
+    }
+    key.reset();
+    return ::RegDeleteKeyExA(root, path.c_str(), view, 0) == ERROR_SUCCESS;
+}
+
+ScratchKey::ScratchKey(const std::string& prefix, HKEY root, bool view32)
+    : root_(root), view_(view32 ? KEY_WOW64_32KEY : 0) {
+    UniqueHKey software;
+    if (::RegOpenKeyExA(root_, "Software", 0, KEY_ENUMERATE_SUB_KEYS | view_, software.put()) ==
+        ERROR_SUCCESS) {
+        std::vector<std::string> stale;
+        char name[1024];
+        DWORD length = sizeof(name);
+        for (DWORD i = 0; ::RegEnumKeyExA(software.get(), i, name, &length, nullptr, nullptr,
+                                          nullptr, nullptr) == ERROR_SUCCESS;
+             ++i, length = sizeof(name)) {
+            const DWORD pid = ownerOf(name, prefix);
+            if (pid != 0 && !processRuns(pid)) stale.push_back(name);
+        }
+        software.reset();
+        for (const std::string& key : stale) deleteKeyTree(root_, "Software\\" + key, view_);
+    }
+    path_ = "Software\\" + uniqueName(prefix);
+    UniqueHKey created;
+    if (::RegCreateKeyExA(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr,
+                          created.put(), nullptr) != ERROR_SUCCESS) {
+        throw std::runtime_error("cannot create the scratch key " + path_);
+    }
+}
+
+ScratchKey::~ScratchKey() {
+    deleteKeyTree(root_, path_, view_);
+}
+
+void ScratchKey::setBytes(const std::string& subKey, const std::string& name, DWORD type,
+                          const void* data, DWORD size) const {
+    const std::string path = subKey.empty() ? path_ : sub(subKey);
+    UniqueHKey key;
+    if (::RegCreateKeyExA(root_, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr,
+                          key.put(), nullptr) != ERROR_SUCCESS ||
+        ::RegSetValueExA(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
+                         size) != ERROR_SUCCESS) {
+        throw std::runtime_error("cannot write " + path + " " + name);
+    }
+}
+
+void ScratchKey::setString(const std::string& subKey, const std::string& name,
+                           const std::string& data, DWORD type) const {
+    setBytes(subKey, name, type, data.c_str(), static_cast<DWORD>(data.size() + 1));
+}
+
+ScratchDir::ScratchDir(const std::string& prefix) {
+    char temp[MAX_PATH + 1];
+    const DWORD length = ::GetTempPathA(sizeof(temp), temp);
+    std::string base(temp, length);
+    if (base.empty() || base.back() != '\\') base += "\\";
+    WIN32_FIND_DATAA data;
+    std::vector<std::string> stale;
+    {
+        UniqueFindHandle find(::FindFirstFileA((base + prefix + "-*").c_str(), &data));
+        if (find) {
+            do {
+                const DWORD pid = ownerOf(data.cFileName, prefix);
+                if (pid != 0 && !processRuns(pid)) stale.push_back(data.cFileName);
+            } while (::FindNextFileA(find.get(), &data));
+        }
+    }
+    for (const std::string& dir : stale) removeDirectoryTree(base + dir + "\\");
+    path_ = base + uniqueName(prefix) + "\\";
+    if (!::CreateDirectoryA(path_.c_str(), nullptr)) {
+        throw std::runtime_error("cannot create the scratch directory " + path_);
+    }
+}
+
+ScratchDir::~ScratchDir() {
+    removeDirectoryTree(path_);
+}
+
+std::string ScratchDir::makeDir(const std::string& relative) const {
+    std::string path = path_;
+    size_t start = 0;
+    while (start < relative.size()) {
+        size_t end = relative.find('\\', start);
+        if (end == std::string::npos) end = relative.size();
+        path += relative.substr(start, end - start) + "\\";
+        ::CreateDirectoryA(path.c_str(), nullptr);
+        start = end + 1;
+    }
+    return path;
+}
+
+std::string ScratchDir::makeFile(const std::string& relative, const std::string& content) const {
+    const size_t slash = relative.find_last_of('\\');
+    if (slash != std::string::npos) makeDir(relative.substr(0, slash));
+    const std::string path = path_ + relative;
+    UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (!file || !::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()),
+                              &written, nullptr)) {
+        throw std::runtime_error("cannot write " + path);
+    }
+    return path;
+}
+
+std::string environmentBlock(const std::vector<std::string>& removed,
+                             const std::map<std::string, std::string>& extra) {
+    std::string block;
+    char* strings = ::GetEnvironmentStringsA();
+    for (const char* entry = strings; *entry != '\0'; entry += std::strlen(entry) + 1) {
+        const std::string text = entry;
+        // Entries such as "=C:=C:\" name the current directory of a drive.
+        const size_t equals = text.find('=', 1);
+        const std::string name = lowered(text.substr(0, equals));
+        bool drop = false;
+        for (const std::string& r : removed) drop = drop || name == lowered(r);
+        for (const auto& e : extra) drop = drop || name == lowered(e.first);
+        if (!drop) block += text + '\0';
+    }
+    ::FreeEnvironmentStringsA(strings);
+    for (const auto& e : extra) block += e.first + "=" + e.second + '\0';
+    block += '\0';
+    return block;
+}
+
+ChildProcess::ChildProcess(const std::string& exe, const std::string& arguments,
+                           const std::string& environment, const std::string& workingDir) {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE childIn = nullptr;
+    HANDLE childOut = nullptr;
+    HANDLE ourIn = nullptr;
+    HANDLE ourOut = nullptr;
+    if (!::CreatePipe(&childIn, &ourIn, &inherit, 0)) throw std::runtime_error("pipe");
+    UniqueFileHandle childInOwner(childIn);
+    input_.reset(ourIn);
+    if (!::CreatePipe(&ourOut, &childOut, &inherit, 0)) throw std::runtime_error("pipe");
+    UniqueFileHandle childOutOwner(childOut);
+    output_.reset(ourOut);
+    ::SetHandleInformation(ourIn, HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(ourOut, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = childIn;
+    startup.hStdOutput = childOut;
+    startup.hStdError = childOut;
+    PROCESS_INFORMATION info{};
+    std::string commandLine = "\"" + exe + "\" " + arguments;
+    std::string env = environment;
+    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
+                          env.empty() ? nullptr : &env[0],
+                          workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &info)) {
+        throw std::runtime_error("cannot start " + exe + ": error " +
+                                 std::to_string(::GetLastError()));
+    }
+    ::CloseHandle(info.hThread);
+    process_.reset(info.hProcess);
+}
+
+ChildProcess::~ChildProcess() {
+    input_.reset();
+    if (process_ && ::WaitForSingleObject(process_.get(), 10000) == WAIT_TIMEOUT) {
+        ::TerminateProcess(process_.get(), 99);
+    }
+}
+
+bool ChildProcess::readByte(char& c) {
+    DWORD read = 0;
+    return ::ReadFile(output_.get(), &c, 1, &read, nullptr) && read == 1;
+}
+
+std::string ChildProcess::readLine() {
+    std::string line;
+    char c;
+    while (readByte(c) && c != '\n') line += c;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
+
+std::string ChildProcess::readAll() {
+    std::string all;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(output_.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+        all.append(buffer, read);
+    }
+    return all;
+}
+
+void ChildProcess::closeInput() {
+    input_.reset();
+}
+
+uint32_t ChildProcess::wait() {
+    ::WaitForSingleObject(process_.get(), INFINITE);
+    DWORD code = 0;
+    ::GetExitCodeProcess(process_.get(), &code);
+    return code;
+}
+
+RunResult runProgram(const std::string& exe, const std::string& arguments,
+                     const std::string& environment, const std::string& workingDir) {
+    ChildProcess child(exe, arguments, environment, workingDir);
+    child.closeInput();
+    std::string output = child.readAll();
+    return {child.wait(), output};
+}
+
+}  // namespace testing
+}  // namespace Velmar

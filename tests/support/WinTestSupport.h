@@ -1,0 +1,108 @@
+// Sandboxes and second processes for the tests of the Windows layer: a scratch
+// registry key under HKEY_CURRENT_USER\Software, a scratch directory, and a
+// helper program run with a chosen environment, working directory and pipes.
+#pragma once
+
+#include "WinHandle.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace Velmar {
+namespace testing {
+
+// The directory of the running test program, with a trailing backslash.
+std::string testProgramDir();
+
+// A key "Software\<prefix>-<pid>-<n>" below `root`, created at construction in
+// the given view and removed with everything below it at destruction. Keys of
+// the same prefix left by processes that no longer run are removed first.
+class ScratchKey {
+public:
+    explicit ScratchKey(const std::string& prefix, HKEY root = HKEY_CURRENT_USER,
+                        bool view32 = false);
+    ~ScratchKey();
+    ScratchKey(const ScratchKey&) = delete;
+    ScratchKey& operator=(const ScratchKey&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string sub(const std::string& name) const { return path_ + "\\" + name; }
+    HKEY root() const { return root_; }
+
+    // Raw writers that bypass the code under test.
+    void setString(const std::string& subKey, const std::string& name, const std::string& data,
+                   DWORD type = REG_SZ) const;
+    void setBytes(const std::string& subKey, const std::string& name, DWORD type,
+                  const void* data, DWORD size) const;
+
+private:
+    HKEY root_;
+    REGSAM view_;
+    std::string path_;
+};
+
+// Removes a key and everything below it in the given view; true when it is gone.
+bool deleteKeyTree(HKEY root, const std::string& path, REGSAM view);
+
+// A directory "<temp>\<prefix>-<pid>-<n>\" made at construction, removed with
+// its contents at destruction; leftovers of dead processes are removed first.
+class ScratchDir {
+public:
+    explicit ScratchDir(const std::string& prefix);
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const std::string& path() const { return path_; }  // with a trailing backslash
+    // Creates the directory (and its parents) below the scratch directory.
+    std::string makeDir(const std::string& relative) const;
+    std::string makeFile(const std::string& relative, const std::string& content = "") const;
+
+private:
+    std::string path_;
+};
+
+// The current environment without the named variables (matched ignoring case),
+// with `extra` added: a block for CreateProcessA.
+std::string environmentBlock(const std::vector<std::string>& removed,
+                             const std::map<std::string, std::string>& extra);
+
+// A second process with its standard input and output on pipes.
+class ChildProcess {
+public:
+    // Starts `exe` with the arguments (already quoted as needed). An empty
+    // environment block inherits this process's environment; an empty working
+    // directory inherits this process's. Throws std::runtime_error on failure.
+    ChildProcess(const std::string& exe, const std::string& arguments,
+                 const std::string& environment = "", const std::string& workingDir = "");
+    ~ChildProcess();
+
+    // One line of output without its line end; "" at the end of the output.
+    std::string readLine();
+    // Everything up to the end of the output.
+    std::string readAll();
+    // Closes the child's standard input (a waiting helper then ends).
+    void closeInput();
+    // Waits for the end and answers the exit code.
+    uint32_t wait();
+
+private:
+    bool readByte(char& c);
+
+    UniqueKernelHandle process_;
+    UniqueFileHandle input_;
+    UniqueFileHandle output_;
+};
+
+// Runs a program to its end: exit code and standard output.
+struct RunResult {
+    uint32_t exitCode;
+    std::string output;
+};
+RunResult runProgram(const std::string& exe, const std::string& arguments,
+                     const std::string& environment = "", const std::string& workingDir = "");
+
+}  // namespace testing
+}  // namespace Velmar
