@@ -36,32 +36,111 @@ std::string uniqueName(const std::string& prefix) {
            std::to_string(sandboxCounter++);
 }
 
-void removeDirectoryTree(const std::string& dir) {
-    WIN32_FIND_DATAA data;
-    UniqueFindHandle find(::FindFirstFileA((dir + "*").c_str(), &data));
-    if (find) {
-        do {
-            const std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string full = dir + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                removeDirectoryTree(full + "\\");
-            } else {
-                ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                ::DeleteFileA(full.c_str());
-            }
-        } while (::FindNextFileA(find.get(), &data));
-    }
-    ::RemoveDirectoryA(dir.c_str());
+// Whether the directory `made` at that time still belongs to the running
+// process `pid`: a process that started after the directory was made got a
+// reused id. The slack covers file systems that keep coarse creation times.
+bool ownerRuns(DWORD pid, const FILETIME& made) {
+    constexpr uint64_t kClockSlack = 2ULL * 10000000ULL;  // 2 s in 100 ns ticks
+    UniqueKernelHandle process(
+        ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (!process) return pid == ::GetCurrentProcessId();
+    if (::WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT) return false;
+    FILETIME started, exited, kernel, user;
+    if (!::GetProcessTimes(process.get(), &started, &exited, &kernel, &user)) return true;
+    auto ticks = [](const FILETIME& t) {
+        return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    return ticks(started) <= ticks(made) + kClockSlack;
 }
 
 }  // namespace
 
 std::string testProgramDir() {
-    char path[MAX_PATH * 4];
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof(path));
-    std::string full(path, length);
+    // A name cut to the buffer comes back as long as the buffer (older systems
+    // raise no error then): grow until it fits with room to spare.
+    std::string full(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameA(nullptr, &full[0], static_cast<DWORD>(full.size()));
+        if (length == 0) throw std::runtime_error("cannot name the test program");
+        if (length < full.size()) {
+            full.resize(length);
+            break;
+        }
+        full.resize(full.size() * 2);
+    }
     return full.substr(0, full.find_last_of("\\/") + 1);
+}
+
+bool rawExists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string readFile(const std::string& path) {
+    UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD error = ::GetLastError();
+        throw std::runtime_error("cannot open " + path + ": error " + std::to_string(error));
+    }
+    std::string content;
+    char buffer[4096];
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr)) {
+            const DWORD error = ::GetLastError();
+            throw std::runtime_error("cannot read " + path + ": error " + std::to_string(error));
+        }
+        if (read == 0) return content;
+        content.append(buffer, read);
+    }
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD error = ::GetLastError();
+        throw std::runtime_error("cannot create " + path + ": error " + std::to_string(error));
+    }
+    DWORD written = 0;
+    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) ||
+        written != bytes.size()) {
+        const DWORD error = ::GetLastError();
+        throw std::runtime_error("cannot write " + path + ": error " + std::to_string(error));
+    }
+}
+
+bool removeTree(const std::string& dir) {
+    std::string base = dir;
+    while (!base.empty() && (base.back() == '\\' || base.back() == '/')) base.pop_back();
+    if (base.empty()) return false;
+    WIN32_FIND_DATAA data;
+    UniqueFindHandle find(::FindFirstFileA((base + "\\*").c_str(), &data));
+    if (find) {
+        do {
+            const std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string full = base + "\\" + name;
+            ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            // A junction is removed itself; what it points to is not ours.
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                removeTree(full);
+            } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                ::RemoveDirectoryA(full.c_str());
+            } else {
+                ::DeleteFileA(full.c_str());
+            }
+        } while (::FindNextFileA(find.get(), &data));
+    }
+    find.reset();
+    ::SetFileAttributesA(base.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::RemoveDirectoryA(base.c_str());
+    return !rawExists(base);
 }
 
 bool deleteKeyTree(HKEY root, const std::string& path, REGSAM view) {
@@ -141,11 +220,13 @@ ScratchDir::ScratchDir(const std::string& prefix) {
         if (find) {
             do {
                 const DWORD pid = ownerOf(data.cFileName, prefix);
-                if (pid != 0 && !processRuns(pid)) stale.push_back(data.cFileName);
+                if (pid != 0 && !ownerRuns(pid, data.ftCreationTime)) {
+                    stale.push_back(data.cFileName);
+                }
             } while (::FindNextFileA(find.get(), &data));
         }
     }
-    for (const std::string& dir : stale) removeDirectoryTree(base + dir + "\\");
+    for (const std::string& dir : stale) removeTree(base + dir);
     path_ = base + uniqueName(prefix) + "\\";
     if (!::CreateDirectoryA(path_.c_str(), nullptr)) {
         throw std::runtime_error("cannot create the scratch directory " + path_);
@@ -153,7 +234,7 @@ ScratchDir::ScratchDir(const std::string& prefix) {
 }
 
 ScratchDir::~ScratchDir() {
-    removeDirectoryTree(path_);
+    removeTree(path_);
 }
 
 std::string ScratchDir::makeDir(const std::string& relative) const {
@@ -173,13 +254,7 @@ std::string ScratchDir::makeFile(const std::string& relative, const std::string&
     const size_t slash = relative.find_last_of('\\');
     if (slash != std::string::npos) makeDir(relative.substr(0, slash));
     const std::string path = path_ + relative;
-    UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (!file || !::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()),
-                              &written, nullptr)) {
-        throw std::runtime_error("cannot write " + path);
-    }
+    writeFile(path, content);
     return path;
 }
 

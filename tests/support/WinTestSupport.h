@@ -1,6 +1,7 @@
 // Sandboxes and second processes for the tests of the Windows layer: a scratch
-// registry key under HKEY_CURRENT_USER\Software, a scratch directory, and a
-// helper program run with a chosen environment, working directory and pipes.
+// registry key under HKEY_CURRENT_USER\Software, a scratch directory with raw
+// file helpers, and a helper program run with a chosen environment, working
+// directory and pipes.
 #pragma once
 
 #include "WinHandle.h"
@@ -46,8 +47,26 @@ private:
 // Removes a key and everything below it in the given view; true when it is gone.
 bool deleteKeyTree(HKEY root, const std::string& path, REGSAM view);
 
+// File helpers that bypass the code under test: plain CreateFileA, ReadFile,
+// WriteFile and FindFirstFileA, so that a fault in the file layer cannot hide
+// itself in the test's own set-up or checks. Files are opened sharing read,
+// write and delete, so they can be looked at while the code under test holds them.
+
+// True when a file or directory exists at `path`.
+bool rawExists(const std::string& path);
+// The whole content of a file, byte for byte. Throws std::runtime_error when
+// the file cannot be opened or read, so that a missing file never reads as empty.
+std::string readFile(const std::string& path);
+// Creates or replaces the file with exactly `bytes`. Throws std::runtime_error on failure.
+void writeFile(const std::string& path, const std::string& bytes);
+// Removes a directory (given with or without its trailing separator) and
+// everything below it, read-only files and directories included. True when it is gone.
+bool removeTree(const std::string& dir);
+
 // A directory "<temp>\<prefix>-<pid>-<n>\" made at construction, removed with
-// its contents at destruction; leftovers of dead processes are removed first.
+// its contents at destruction. Leftovers of the same prefix are removed first
+// when the process named in them no longer runs, or runs but started after the
+// directory was made (its id was reused), so parallel runs keep their own.
 class ScratchDir {
 public:
     explicit ScratchDir(const std::string& prefix);
@@ -56,6 +75,10 @@ public:
     ScratchDir& operator=(const ScratchDir&) = delete;
 
     const std::string& path() const { return path_; }  // with a trailing backslash
+    std::string dir() const { return path_.substr(0, path_.size() - 1); }  // without it
+    // Removes the directory now (the destructor then has nothing left to do);
+    // true when it is gone.
+    bool remove() const { return removeTree(path_); }
     // Creates the directory (and its parents) below the scratch directory.
     std::string makeDir(const std::string& relative) const;
     std::string makeFile(const std::string& relative, const std::string& content = "") const;

@@ -3,6 +3,7 @@
 #include "FileUtils.h"
 #include "WinApi.h"
 #include "WinHandle.h"
+#include "WinTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -13,60 +14,10 @@
 namespace Velmar {
 namespace {
 
-const char kScratchPrefix[] = "stocksweep-fileops-";
-
-// Removes a directory tree with the plain API, independent of the code under test.
-void removeTree(const std::string& dir) {
-    WIN32_FIND_DATAA data;
-    UniqueFindHandle find(::FindFirstFileA((dir + "\\*").c_str(), &data));
-    if (find) {
-        do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string path = dir + "\\" + name;
-            ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                removeTree(path);
-            } else {
-                ::DeleteFileA(path.c_str());
-            }
-        } while (::FindNextFileA(find.get(), &data));
-    }
-    find.reset();
-    ::RemoveDirectoryA(dir.c_str());
-}
-
-std::string tempDir() {
-    char buf[MAX_PATH + 1];
-    DWORD n = ::GetTempPathA(sizeof buf, buf);
-    std::string dir(buf, n);
-    while (!dir.empty() && dir.back() == '\\') dir.pop_back();
-    return dir;
-}
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-    UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(file.valid()) << path;
-    DWORD written = 0;
-    ASSERT_TRUE(::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                            nullptr));
-}
-
-std::string readBytes(const std::string& path) {
-    UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return "<unreadable>";
-    std::string out;
-    char buf[256];
-    DWORD n = 0;
-    while (::ReadFile(file.get(), buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
-    return out;
-}
-
-bool rawExists(const std::string& path) {
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+using testing::rawExists;
+using testing::readFile;
+using testing::ScratchDir;
+using testing::writeFile;
 
 bool equalsIgnoringCase(std::string a, std::string b) {
     toLowerCase(a);
@@ -94,78 +45,58 @@ void setTimes(const std::string& path, FILETIME accessed, FILETIME written) {
     ASSERT_TRUE(::SetFileTime(file.get(), nullptr, &accessed, &written));
 }
 
-// A unique scratch directory below the temporary directory; leftovers of a
-// crashed run (older than an hour, so that a parallel run keeps its own) go first.
+// Each test works in a scratch directory of its own, set up and checked with
+// the plain API rather than the functions under test.
 class FileOpsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string temp = tempDir();
-        removeLeftovers(temp);
-        dir_ = temp + "\\" + kScratchPrefix + std::to_string(::GetCurrentProcessId()) + "-" +
-               std::to_string(::GetTickCount64());
-        ASSERT_TRUE(::CreateDirectoryA(dir_.c_str(), nullptr)) << dir_;
         DWORD n = ::GetCurrentDirectoryA(0, nullptr);
         savedCwd_.assign(n, '\0');
         savedCwd_.resize(::GetCurrentDirectoryA(n, &savedCwd_[0]));
     }
-    void TearDown() override {
-        ::SetCurrentDirectoryA(savedCwd_.c_str());
-        removeTree(dir_);
-    }
-    static void removeLeftovers(const std::string& temp) {
-        WIN32_FIND_DATAA data;
-        UniqueFindHandle find(::FindFirstFileA((temp + "\\" + kScratchPrefix + "*").c_str(), &data));
-        if (!find) return;
-        FILETIME now;
-        ::GetSystemTimeAsFileTime(&now);
-        auto ticks = [](const FILETIME& ft) {
-            return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-        };
-        const uint64_t hour = 3600ULL * 10000000ULL;
-        do {
-            if (ticks(now) > ticks(data.ftLastWriteTime) + hour) removeTree(temp + "\\" + data.cFileName);
-        } while (::FindNextFileA(find.get(), &data));
-    }
+    // Before the scratch directory goes: a current directory inside it would keep it.
+    void TearDown() override { ::SetCurrentDirectoryA(savedCwd_.c_str()); }
     std::string path(const std::string& name) const { return dir_ + "\\" + name; }
 
-    std::string dir_;
+    ScratchDir scratch_{"stocksweep-fileops"};
+    const std::string dir_ = scratch_.dir();
     std::string savedCwd_;
 };
 
 TEST_F(FileOpsTest, CopyFileHonoursOverwrite) {
-    writeBytes(path("src"), "source");
-    writeBytes(path("dst"), "target");
+    writeFile(path("src"), "source");
+    writeFile(path("dst"), "target");
     EXPECT_FALSE(copyFile(path("src"), path("dst"), false));
-    EXPECT_EQ(readBytes(path("dst")), "target");
+    EXPECT_EQ(readFile(path("dst")), "target");
     EXPECT_TRUE(copyFile(path("src"), path("dst"), true));
-    EXPECT_EQ(readBytes(path("dst")), "source");
+    EXPECT_EQ(readFile(path("dst")), "source");
     EXPECT_TRUE(copyFile(path("src"), path("new"), false));
-    EXPECT_EQ(readBytes(path("new")), "source");
-    EXPECT_EQ(readBytes(path("src")), "source");
+    EXPECT_EQ(readFile(path("new")), "source");
+    EXPECT_EQ(readFile(path("src")), "source");
     EXPECT_FALSE(copyFile(path("missing"), path("other"), true));
     EXPECT_FALSE(rawExists(path("other")));
 }
 
 TEST_F(FileOpsTest, MoveFileSucceedsAndClearsLastSystemError) {
-    writeBytes(path("a"), "first");
-    writeBytes(path("b"), "second");
+    writeFile(path("a"), "first");
+    writeFile(path("b"), "second");
     lastSystemError = 12345;
     EXPECT_TRUE(moveFile(path("a"), path("c"), false));
     EXPECT_EQ(lastSystemError, 0u);
     EXPECT_FALSE(rawExists(path("a")));
-    EXPECT_EQ(readBytes(path("c")), "first");
+    EXPECT_EQ(readFile(path("c")), "first");
 
     lastSystemError = 12345;
     EXPECT_TRUE(moveFile(path("c"), path("b"), true));
     EXPECT_EQ(lastSystemError, 0u);
     EXPECT_FALSE(rawExists(path("c")));
-    EXPECT_EQ(readBytes(path("b")), "first");
+    EXPECT_EQ(readFile(path("b")), "first");
 }
 
 // The one test that waits: six attempts with 2-second pauses between them.
 TEST_F(FileOpsTest, MoveFileOntoExistingTargetRetriesThenFails) {
-    writeBytes(path("from"), "from");
-    writeBytes(path("to"), "to");
+    writeFile(path("from"), "from");
+    writeFile(path("to"), "to");
     lastSystemError = 0;
     auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(moveFile(path("from"), path("to"), false));
@@ -175,25 +106,25 @@ TEST_F(FileOpsTest, MoveFileOntoExistingTargetRetriesThenFails) {
         << lastSystemError;
     EXPECT_GE(seconds, 8) << "five pauses of 2 s between six attempts";
     EXPECT_LT(seconds, 120);
-    EXPECT_EQ(readBytes(path("from")), "from");
-    EXPECT_EQ(readBytes(path("to")), "to");
+    EXPECT_EQ(readFile(path("from")), "from");
+    EXPECT_EQ(readFile(path("to")), "to");
 }
 
 TEST_F(FileOpsTest, DeleteFileWithAndWithoutForce) {
-    writeBytes(path("plain"), "x");
+    writeFile(path("plain"), "x");
     EXPECT_TRUE(deleteFile(path("plain")));
     EXPECT_FALSE(rawExists(path("plain")));
     EXPECT_FALSE(deleteFile(path("plain")));
     EXPECT_FALSE(deleteFile(path("plain"), true));
 
-    writeBytes(path("ro"), "x");
+    writeFile(path("ro"), "x");
     ASSERT_TRUE(::SetFileAttributesA(path("ro").c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_FALSE(deleteFile(path("ro"), false));
     EXPECT_TRUE(rawExists(path("ro")));
     EXPECT_TRUE(deleteFile(path("ro"), true));
     EXPECT_FALSE(rawExists(path("ro")));
 
-    writeBytes(path("rw"), "x");
+    writeFile(path("rw"), "x");
     EXPECT_TRUE(deleteFile(path("rw"), false));
     EXPECT_FALSE(rawExists(path("rw")));
 }
@@ -212,7 +143,7 @@ TEST_F(FileOpsTest, MakeDirectoriesCreatesEveryMissingLevel) {
     EXPECT_FALSE(createDirectory(path("one")));
     EXPECT_FALSE(createDirectory(path("two\\three")));
     // Below a file nothing can be created.
-    writeBytes(path("f"), "x");
+    writeFile(path("f"), "x");
     EXPECT_FALSE(makeDirectories(path("f\\sub\\g.txt")));
     EXPECT_FALSE(rawExists(path("f\\sub")));
     // Relative to the current directory.
@@ -222,7 +153,7 @@ TEST_F(FileOpsTest, MakeDirectoriesCreatesEveryMissingLevel) {
 }
 
 TEST_F(FileOpsTest, GetFileInfoOfFileAndDirectory) {
-    writeBytes(path("data.bin"), std::string("12345\0\r\n", 8));
+    writeFile(path("data.bin"), std::string("12345\0\r\n", 8));
     // Wine keeps no creation time of its own (it reports another of the file's
     // times), so only the access and write times are set and checked.
     setTimes(path("data.bin"), fileTimeOf(4102444800), fileTimeOf(1000000000));  // 2100, 2001
@@ -246,7 +177,7 @@ TEST_F(FileOpsTest, GetFileInfoOfFileAndDirectory) {
     EXPECT_EQ(info.accessed.getSeconds(), 0x7FFFFFFF);  // the last second that fits
     EXPECT_EQ(info.written.getSeconds(), 0);            // 1969: before the range
 
-    writeBytes(path("sub.dir"), "");
+    writeFile(path("sub.dir"), "");
     ASSERT_TRUE(::CreateDirectoryA(path("folder").c_str(), nullptr));
     ASSERT_TRUE(getFileInfo(path("folder"), info));
     EXPECT_TRUE(info.attributes & kAttrDirectory);
@@ -260,7 +191,7 @@ TEST_F(FileOpsTest, GetFileInfoReportsMissingAndUnopenableFilesAsFailures) {
     const std::string missingNames[] = {path("missing"), "", path("*"), path("dat?.bin"),
                                         path("folder\\")};
     ASSERT_TRUE(::CreateDirectoryA(path("folder").c_str(), nullptr));
-    writeBytes(path("data.bin"), "x");
+    writeFile(path("data.bin"), "x");
     for (const std::string& name : missingNames) {
         FileInfo info;
         info.size = 99;
@@ -295,7 +226,7 @@ TEST_F(FileOpsTest, FileSizeBeyondFourGigabytes) {
 }
 
 TEST_F(FileOpsTest, SetAttributesMapsSettableBitsOnly) {
-    writeBytes(path("f"), "x");
+    writeFile(path("f"), "x");
     ASSERT_TRUE(setAttributes(path("f"), kAttrReadOnly | kAttrHidden | kAttrDirectory | kAttrSparse));
     DWORD attrs = ::GetFileAttributesA(path("f").c_str());
     EXPECT_EQ(attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY |
@@ -314,7 +245,7 @@ TEST_F(FileOpsTest, SetAttributesMapsSettableBitsOnly) {
 }
 
 TEST_F(FileOpsTest, PathExistsForFilesDirectoriesAndDrives) {
-    writeBytes(path("f.txt"), "x");
+    writeFile(path("f.txt"), "x");
     EXPECT_TRUE(pathExists(path("f.txt")));
     EXPECT_TRUE(pathExists(dir_));
     EXPECT_TRUE(pathExists(dir_ + "\\"));
@@ -384,7 +315,7 @@ protected:
         FileOpsTest::SetUp();
         ASSERT_TRUE(::CreateDirectoryA(path("Mixed Case Dir").c_str(), nullptr));
         longPath_ = path("Mixed Case Dir\\Long File Name.Text");
-        writeBytes(longPath_, "x");
+        writeFile(longPath_, "x");
     }
     std::string longPath_;
 };
@@ -448,8 +379,8 @@ TEST_F(ResolveStoredPathTest, SpecialShapes) {
 }
 
 TEST_F(FileOpsTest, ListDirectoryIncludesDotEntries) {
-    writeBytes(path("a.txt"), "x");
-    writeBytes(path("b.log"), "x");
+    writeFile(path("a.txt"), "x");
+    writeFile(path("b.log"), "x");
     ASSERT_TRUE(::CreateDirectoryA(path("sub").c_str(), nullptr));
 
     for (const std::string& dir : {dir_, dir_ + "\\", dir_ + "/"}) {

@@ -3,11 +3,10 @@
 #include "DateTime.h"
 #include "Exception.h"
 #include "TimeSpan.h"
-#include "FileOps.h"
-#include "FileTestSupport.h"
 #include "LockFile.h"
 #include "LockRecord.h"
 #include "WinHandle.h"
+#include "WinTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -20,45 +19,25 @@
 namespace Velmar {
 namespace {
 
-const char kSandboxPrefix[] = "stocksweep-filetest-";
+using testing::rawExists;
+using testing::readFile;
+using testing::ScratchDir;
+using testing::writeFile;
 
-using filetest::exists;
-using filetest::readAll;
-using filetest::removeTree;
-using filetest::tempRoot;
-using filetest::writeAll;
-
-// Directories of earlier runs whose process is gone are removed.
-void removeLeftovers() {
-    const std::string root = tempRoot();
-    for (const DirectoryEntry& e : listDirectory(root, std::string(kSandboxPrefix) + "*")) {
-        const unsigned long pid = std::strtoul(e.name.c_str() + sizeof(kSandboxPrefix) - 1, nullptr, 10);
-        UniqueKernelHandle process(::OpenProcess(SYNCHRONIZE, FALSE, pid));
-        const bool alive = process && ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
-        if (!alive) removeTree(root + e.name);
-    }
-}
-
-// Each test works in a directory of its own under the temporary directory.
+// Each test works in a scratch directory of its own under the temporary directory.
 class FilePlainTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        removeLeftovers();
-        static int serial = 0;
-        dir_ = tempRoot() + kSandboxPrefix + std::to_string(::GetCurrentProcessId()) + "-" +
-               std::to_string(::GetTickCount()) + "-" + std::to_string(++serial);
-        ASSERT_TRUE(::CreateDirectoryA(dir_.c_str(), nullptr)) << dir_;
-        FileBase::setDefaultLockTimeout(TimeSpan(0));
-    }
+    void SetUp() override { FileBase::setDefaultLockTimeout(TimeSpan(0)); }
     void TearDown() override {
         FileBase::setDefaultLockTimeout(TimeSpan(0));
-        removeTree(dir_);
-        EXPECT_FALSE(exists(dir_));
+        scratch_.remove();
+        EXPECT_FALSE(rawExists(dir_));
     }
 
     std::string at(const std::string& name) const { return dir_ + "\\" + name; }
 
-    std::string dir_;
+    ScratchDir scratch_{"stocksweep-filetest"};
+    const std::string dir_ = scratch_.dir();
 };
 
 // Runs `action` and returns the FileException it raised; fails the test when none came.
@@ -122,13 +101,13 @@ TEST_F(FilePlainTest, OpenRefusesBadFlagsAndMissingFilesWithTheirCodes) {
         EXPECT_TRUE(file.isClosed());
         // Nothing is left behind: the hold of the lock created the real file,
         // and a failed open removes it again.
-        EXPECT_FALSE(exists(missing)) << "flags " << c.flags;
-        EXPECT_FALSE(exists(missing + ".lock")) << "flags " << c.flags;
-        EXPECT_FALSE(exists(missing + ".tmp")) << "flags " << c.flags;
+        EXPECT_FALSE(rawExists(missing)) << "flags " << c.flags;
+        EXPECT_FALSE(rawExists(missing + ".lock")) << "flags " << c.flags;
+        EXPECT_FALSE(rawExists(missing + ".tmp")) << "flags " << c.flags;
     }
 
     const std::string present = at("present.txt");
-    writeAll(present, "x");
+    writeFile(present, "x");
     FilePlain file(present);
     file.open(FileBase::Read);
     EXPECT_EQ(raised([&] { file.open(FileBase::Read); }).code(), FileException::FL_IS_OPEN);
@@ -157,7 +136,7 @@ TEST_F(FilePlainTest, WriteLeavesNeitherCopyNorLockFileAfterClose) {
     };
     for (const Case& c : cases) {
         const std::string path = at(c.name);
-        if (c.before != nullptr) writeAll(path, c.before);
+        if (c.before != nullptr) writeFile(path, c.before);
         FilePlain file(path);
         file.open(c.flags);
         EXPECT_FALSE(file.isClosed());
@@ -168,37 +147,37 @@ TEST_F(FilePlainTest, WriteLeavesNeitherCopyNorLockFileAfterClose) {
         EXPECT_TRUE(file.isClosed());
         EXPECT_EQ(file.openFlags(), 0);
         EXPECT_EQ(file.tell(), 0);
-        EXPECT_EQ(readAll(path), c.after) << c.name;
-        EXPECT_FALSE(exists(path + ".tmp")) << c.name;
-        EXPECT_FALSE(exists(path + ".lock")) << c.name;
+        EXPECT_EQ(readFile(path), c.after) << c.name;
+        EXPECT_FALSE(rawExists(path + ".tmp")) << c.name;
+        EXPECT_FALSE(rawExists(path + ".lock")) << c.name;
     }
 }
 
 TEST_F(FilePlainTest, AppendStartsAtTheEndOfACopyOfTheOldContent) {
     const std::string path = at("log.txt");
-    writeAll(path, "first\n");
+    writeFile(path, "first\n");
     // A copy left over by an earlier run is replaced by the real file's content.
-    writeAll(path + ".tmp", "stale copy\n");
+    writeFile(path + ".tmp", "stale copy\n");
     FilePlain file(path);
     file.open(FileBase::Write | FileBase::Append);
     EXPECT_TRUE(file.usesTemp());
     EXPECT_EQ(file.tell(), 6);
     file.writeLine("second");
     file.flush();
-    EXPECT_EQ(readAll(path + ".tmp"), "first\nsecond\n");
-    EXPECT_EQ(readAll(path), "first\n");
+    EXPECT_EQ(readFile(path + ".tmp"), "first\nsecond\n");
+    EXPECT_EQ(readFile(path), "first\n");
     file.close();
-    EXPECT_EQ(readAll(path), "first\nsecond\n");
+    EXPECT_EQ(readFile(path), "first\nsecond\n");
 
     // Without a real file, a stale copy must not become its start.
     const std::string fresh = at("fresh.txt");
-    writeAll(fresh + ".tmp", "stale copy\n");
+    writeFile(fresh + ".tmp", "stale copy\n");
     FilePlain second(fresh);
     second.open(FileBase::Write | FileBase::Append);
     EXPECT_EQ(second.tell(), 0);
     second.writeText("only this");
     second.close();
-    EXPECT_EQ(readAll(fresh), "only this");
+    EXPECT_EQ(readFile(fresh), "only this");
 }
 
 TEST_F(FilePlainTest, WhileOpenTheRealFileKeepsItsContentUnderAFourLineLock) {
@@ -217,7 +196,7 @@ TEST_F(FilePlainTest, WhileOpenTheRealFileKeepsItsContentUnderAFourLineLock) {
     };
     for (const Case& c : cases) {
         const std::string path = at("guarded.txt");
-        writeAll(path, "old content");
+        writeFile(path, "old content");
         FileBase::setDefaultLockTimeout(TimeSpan(c.defaultSeconds));
         FilePlain file(path);
         if (c.ownSeconds != 0) file.setLockTimeout(TimeSpan(c.ownSeconds));
@@ -229,13 +208,13 @@ TEST_F(FilePlainTest, WhileOpenTheRealFileKeepsItsContentUnderAFourLineLock) {
         file.flush();
 
         const bool direct = (c.flags & FileBase::Direct) != 0;
-        EXPECT_EQ(exists(path + ".tmp"), !direct);
+        EXPECT_EQ(rawExists(path + ".tmp"), !direct);
         if (!direct) {
-            EXPECT_EQ(readAll(path), "old content");
-            EXPECT_EQ(readAll(path + ".tmp"), "new");
+            EXPECT_EQ(readFile(path), "old content");
+            EXPECT_EQ(readFile(path + ".tmp"), "new");
         }
 
-        const std::string lockText = readAll(path + ".lock");
+        const std::string lockText = readFile(path + ".lock");
         EXPECT_EQ(std::count(lockText.begin(), lockText.end(), '\n'), 4) << lockText;
         EXPECT_EQ(lockText.find('\r'), std::string::npos);
         ASSERT_EQ(lockText.back(), '\n');
@@ -257,9 +236,9 @@ TEST_F(FilePlainTest, WhileOpenTheRealFileKeepsItsContentUnderAFourLineLock) {
         EXPECT_EQ(lines[3], c.holdWord);
 
         file.close();
-        EXPECT_EQ(readAll(path), "new");
-        EXPECT_FALSE(exists(path + ".lock"));
-        EXPECT_FALSE(exists(path + ".tmp"));
+        EXPECT_EQ(readFile(path), "new");
+        EXPECT_FALSE(rawExists(path + ".lock"));
+        EXPECT_FALSE(rawExists(path + ".tmp"));
     }
 }
 
@@ -270,15 +249,15 @@ TEST_F(FilePlainTest, DiscardAndFailedUpdatesLeaveTheRealFileAsItWas) {
         FileBase::Read | FileBase::Write | FileBase::Truncate,
     };
     for (uint16_t flags : keepingFlags) {
-        writeAll(path, "precious");
+        writeFile(path, "precious");
         FilePlain file(path);
         file.open(flags);
         file.writeText("half an upd");
         file.discard();
         EXPECT_TRUE(file.isClosed());
-        EXPECT_EQ(readAll(path), "precious") << "flags " << flags;
-        EXPECT_FALSE(exists(path + ".tmp"));
-        EXPECT_FALSE(exists(path + ".lock"));
+        EXPECT_EQ(readFile(path), "precious") << "flags " << flags;
+        EXPECT_FALSE(rawExists(path + ".tmp"));
+        EXPECT_FALSE(rawExists(path + ".lock"));
         file.discard();  // nothing to do on a closed file
     }
 
@@ -289,25 +268,25 @@ TEST_F(FilePlainTest, DiscardAndFailedUpdatesLeaveTheRealFileAsItWas) {
         file.open(flags);
         file.writeText("draft");
         file.discard();
-        EXPECT_FALSE(exists(fresh)) << "flags " << flags;
-        EXPECT_FALSE(exists(fresh + ".lock"));
+        EXPECT_FALSE(rawExists(fresh)) << "flags " << flags;
+        EXPECT_FALSE(rawExists(fresh + ".lock"));
     }
 
     // The copy cannot be written (a directory stands in its place): the open
     // fails after the lock has held the real file, which must keep its content.
     ASSERT_TRUE(::CreateDirectoryA((path + ".tmp").c_str(), nullptr));
-    writeAll(path, "precious");
+    writeFile(path, "precious");
     FilePlain blocked(path);
     const FileException e = raised([&] { blocked.open(FileBase::Write); });
     EXPECT_EQ(e.code(), FileException::FL_CANNOT_OPEN);
     EXPECT_EQ(e.message(), path + " (#4)");
-    EXPECT_EQ(readAll(path), "precious");
-    EXPECT_FALSE(exists(path + ".lock"));
+    EXPECT_EQ(readFile(path), "precious");
+    EXPECT_FALSE(rawExists(path + ".lock"));
     // With Append the copy carries the old content, so a failed copy stops the open.
     const FileException copy = raised([&] { blocked.open(FileBase::Write | FileBase::Append); });
     EXPECT_EQ(copy.code(), FileException::FL_CANNOT_COPY);
-    EXPECT_EQ(readAll(path), "precious");
-    EXPECT_FALSE(exists(path + ".lock"));
+    EXPECT_EQ(readFile(path), "precious");
+    EXPECT_FALSE(rawExists(path + ".lock"));
     EXPECT_TRUE(blocked.isClosed());
 }
 
@@ -318,11 +297,11 @@ TEST_F(FilePlainTest, DestructorClosesButDiscardsWhileAnExceptionUnwinds) {
         file.open(FileBase::Write);
         file.writeText("kept");
     }
-    EXPECT_EQ(readAll(saved), "kept");
-    EXPECT_FALSE(exists(saved + ".lock"));
+    EXPECT_EQ(readFile(saved), "kept");
+    EXPECT_FALSE(rawExists(saved + ".lock"));
 
     const std::string unwound = at("unwound.txt");
-    writeAll(unwound, "before");
+    writeFile(unwound, "before");
     try {
         FilePlain file(unwound);
         file.open(FileBase::Write);
@@ -330,14 +309,14 @@ TEST_F(FilePlainTest, DestructorClosesButDiscardsWhileAnExceptionUnwinds) {
         throw std::runtime_error("interrupted");
     } catch (const std::runtime_error&) {
     }
-    EXPECT_EQ(readAll(unwound), "before");
-    EXPECT_FALSE(exists(unwound + ".tmp"));
-    EXPECT_FALSE(exists(unwound + ".lock"));
+    EXPECT_EQ(readFile(unwound), "before");
+    EXPECT_FALSE(rawExists(unwound + ".tmp"));
+    EXPECT_FALSE(rawExists(unwound + ".lock"));
 }
 
 TEST_F(FilePlainTest, ReadingGivesLinesAndTextAndReportsTheEnd) {
     const std::string path = at("lines.txt");
-    writeAll(path, "one\r\ntwo\r\n\r\nthree");
+    writeFile(path, "one\r\ntwo\r\n\r\nthree");
     FilePlain file(path);
     file.open(FileBase::Read);
     std::vector<std::string> lines;
@@ -379,7 +358,7 @@ TEST_F(FilePlainTest, ReadingGivesLinesAndTextAndReportsTheEnd) {
 
 TEST_F(FilePlainTest, OperationsRefusedByStateOrFlagsRaiseTheirCodes) {
     const std::string path = at("state.txt");
-    writeAll(path, "abc");
+    writeFile(path, "abc");
     FilePlain file(path);
     std::string text;
     char buffer[4] = {};
@@ -435,7 +414,7 @@ TEST_F(FilePlainTest, OperationsRefusedByStateOrFlagsRaiseTheirCodes) {
 
 TEST_F(FilePlainTest, SeekTellAndAtEndFollowThePosition) {
     const std::string path = at("digits.txt");
-    writeAll(path, "0123456789");
+    writeFile(path, "0123456789");
     FilePlain file(path);
     EXPECT_TRUE(file.atEnd());  // closed
     file.open(FileBase::Read);

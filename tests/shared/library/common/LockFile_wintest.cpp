@@ -4,9 +4,9 @@
 #include "Exception.h"
 #include "TimeSpan.h"
 #include "FileOps.h"
-#include "FileTestSupport.h"
 #include "FilePlain.h"
 #include "WinHandle.h"
+#include "WinTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,24 +15,11 @@
 namespace Velmar {
 namespace {
 
-using filetest::exists;
-using filetest::readAll;
-using filetest::removeTree;
-using filetest::tempRoot;
-using filetest::writeAll;
-
-std::string ownDirectory() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD n = ::GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    return path.substr(0, path.find_last_of("\\/") + 1);
-}
+using testing::rawExists;
+using testing::readFile;
+using testing::ScratchDir;
+using testing::testProgramDir;
+using testing::writeFile;
 
 FileException raisedBy(FilePlain& file, uint16_t flags) {
     try {
@@ -44,24 +31,18 @@ FileException raisedBy(FilePlain& file, uint16_t flags) {
     return FileException(FileException::FL_NONE);
 }
 
-// A scratch directory for the test, named after the process; removed at the end.
+// Each test works in a scratch directory of its own, removed at the end.
 class LockFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        static int serial = 0;
-        dir_ = tempRoot() + "stocksweep-locktest-" + std::to_string(::GetCurrentProcessId()) + "-" +
-               std::to_string(++serial);
-        removeTree(dir_);
-        ASSERT_TRUE(::CreateDirectoryA(dir_.c_str(), nullptr)) << dir_;
-    }
     void TearDown() override {
-        removeTree(dir_);
-        EXPECT_FALSE(exists(dir_));
+        scratch_.remove();
+        EXPECT_FALSE(rawExists(dir_));
     }
 
     std::string at(const std::string& name) const { return dir_ + "\\" + name; }
 
-    std::string dir_;
+    ScratchDir scratch_{"stocksweep-locktest"};
+    const std::string dir_ = scratch_.dir();
 };
 
 TEST_F(LockFileTest, LockObjectsMadeInTheSameSecondHaveTheirOwnTokens) {
@@ -82,9 +63,9 @@ TEST_F(LockFileTest, LockObjectsMadeInTheSameSecondHaveTheirOwnTokens) {
         EXPECT_EQ(third.expiry().getSeconds(), first.expiry().getSeconds());
         EXPECT_FALSE(third.holdsGuarded());
         EXPECT_FALSE(third.unlock());
-        EXPECT_TRUE(exists(path + ".lock"));
+        EXPECT_TRUE(rawExists(path + ".lock"));
         EXPECT_TRUE(first.unlock());
-        EXPECT_FALSE(exists(path + ".lock"));
+        EXPECT_FALSE(rawExists(path + ".lock"));
         return;
     }
     FAIL() << "could not make two lock objects within one second";
@@ -92,26 +73,26 @@ TEST_F(LockFileTest, LockObjectsMadeInTheSameSecondHaveTheirOwnTokens) {
 
 TEST_F(LockFileTest, HoldingTheGuardedFileNeverChangesIt) {
     const std::string path = at("held.txt");
-    writeAll(path, "content to keep");
+    writeFile(path, "content to keep");
     {
         LockFile lock(path);
         EXPECT_TRUE(lock.existedAtStart());
         EXPECT_FALSE(lock.claimed());
         ASSERT_TRUE(lock.lock(TimeSpan(30), true));
         EXPECT_TRUE(lock.holdsGuarded());
-        EXPECT_EQ(readAll(path), "content to keep");
+        EXPECT_EQ(readFile(path), "content to keep");
         EXPECT_TRUE(lock.lock(TimeSpan(30), true));  // already claimed
         EXPECT_TRUE(lock.unlock());
         EXPECT_TRUE(lock.unlock());  // no longer claimed
     }
-    EXPECT_EQ(readAll(path), "content to keep");
+    EXPECT_EQ(readFile(path), "content to keep");
 
     const std::string missing = at("created.txt");
     LockFile lock(missing);
     EXPECT_FALSE(lock.existedAtStart());
     ASSERT_TRUE(lock.lock(TimeSpan(30), true));
-    EXPECT_TRUE(exists(missing));  // the hold creates it; FilePlain removes it again
-    EXPECT_EQ(readAll(missing), "");
+    EXPECT_TRUE(rawExists(missing));  // the hold creates it; FilePlain removes it again
+    EXPECT_EQ(readFile(missing), "");
 }
 
 TEST_F(LockFileTest, DestroyingTheOwnerReleasesItsClaim) {
@@ -119,9 +100,9 @@ TEST_F(LockFileTest, DestroyingTheOwnerReleasesItsClaim) {
     {
         LockFile lock(path);
         ASSERT_TRUE(lock.lock(TimeSpan(30), false));
-        EXPECT_TRUE(exists(path + ".lock"));
+        EXPECT_TRUE(rawExists(path + ".lock"));
     }
-    EXPECT_FALSE(exists(path + ".lock"));
+    EXPECT_FALSE(rawExists(path + ".lock"));
 }
 
 TEST_F(LockFileTest, StaleOrUnreadableClaimsAreTakenOverLiveOnesRefused) {
@@ -144,13 +125,13 @@ TEST_F(LockFileTest, StaleOrUnreadableClaimsAreTakenOverLiveOnesRefused) {
         {past + "\r\n" + future + "\r\nsomeone else's token\r\noriginal\r\n", false},
     };
     for (const Case& c : cases) {
-        writeAll(path, "old");
-        writeAll(path + ".lock", c.lockText);
+        writeFile(path, "old");
+        writeFile(path + ".lock", c.lockText);
         FilePlain file(path);
         if (!c.takenOver) {
             EXPECT_EQ(raisedBy(file, FileBase::Write).code(), FileException::FL_IS_LOCKED);
-            EXPECT_EQ(readAll(path + ".lock"), c.lockText);
-            EXPECT_FALSE(exists(path + ".tmp"));
+            EXPECT_EQ(readFile(path + ".lock"), c.lockText);
+            EXPECT_FALSE(rawExists(path + ".tmp"));
             EXPECT_TRUE(file.isClosed());
             // Readers are not stopped by a claim.
             FilePlain reader(path);
@@ -163,13 +144,13 @@ TEST_F(LockFileTest, StaleOrUnreadableClaimsAreTakenOverLiveOnesRefused) {
             continue;
         }
         ASSERT_NO_THROW(file.open(FileBase::Write)) << c.lockText;
-        const std::string claim = readAll(path + ".lock");
+        const std::string claim = readFile(path + ".lock");
         EXPECT_EQ(claim.find("someone else"), std::string::npos);
         EXPECT_NE(claim.find("\noriginal\n"), std::string::npos) << claim;
         file.writeText("new");
         file.close();
-        EXPECT_EQ(readAll(path), "new");
-        EXPECT_FALSE(exists(path + ".lock"));
+        EXPECT_EQ(readFile(path), "new");
+        EXPECT_FALSE(rawExists(path + ".lock"));
     }
 }
 
@@ -186,7 +167,7 @@ public:
         input_.reset(writeEnd);
         ::SetHandleInformation(writeEnd, HANDLE_FLAG_INHERIT, 0);
 
-        const std::string exe = ownDirectory() + "lock_holder.exe";
+        const std::string exe = testProgramDir() + "lock_holder.exe";
         std::string command = "\"" + exe + "\" \"" + path + "\" \"" + marker + "\"";
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
@@ -213,7 +194,7 @@ public:
     // the helper ended first or the time ran out.
     bool waitReady(const std::string& marker, DWORD limitMs) {
         const DWORD begin = ::GetTickCount();
-        while (!exists(marker)) {
+        while (!rawExists(marker)) {
             if (::WaitForSingleObject(process_.get(), 20) == WAIT_OBJECT_0) return false;
             if (::GetTickCount() - begin > limitMs) return false;
         }
@@ -239,15 +220,15 @@ private:
 TEST_F(LockFileTest, AnotherProcessHoldingTheFileKeepsWritersOut) {
     const std::string path = at("shared.txt");
     const std::string marker = at("ready.marker");
-    writeAll(path, "before\n");
+    writeFile(path, "before\n");
     HolderProcess holder(path, marker);
     ASSERT_TRUE(holder.started()) << ::GetLastError();
     ASSERT_TRUE(holder.waitReady(marker, 30000)) << "helper did not get its lock";
 
     // While the other process writes its copy, the real file is unchanged and
     // its claim is visible.
-    EXPECT_EQ(readAll(path), "before\n");
-    EXPECT_TRUE(exists(path + ".tmp"));
+    EXPECT_EQ(readFile(path), "before\n");
+    EXPECT_TRUE(rawExists(path + ".tmp"));
     LockFile seen(path);
     EXPECT_TRUE(seen.claimed());
     EXPECT_TRUE(seen.holdsGuarded());
@@ -261,18 +242,18 @@ TEST_F(LockFileTest, AnotherProcessHoldingTheFileKeepsWritersOut) {
         EXPECT_EQ(e.code(), FileException::FL_IS_LOCKED) << "flags " << flags;
         EXPECT_TRUE(file.isClosed());
     }
-    EXPECT_EQ(readAll(path), "before\n");
-    EXPECT_TRUE(exists(path + ".lock"));
+    EXPECT_EQ(readFile(path), "before\n");
+    EXPECT_TRUE(rawExists(path + ".lock"));
 
     EXPECT_EQ(holder.finish(), 0u);
-    EXPECT_EQ(readAll(path), "held by helper\n");
-    EXPECT_FALSE(exists(path + ".lock"));
-    EXPECT_FALSE(exists(path + ".tmp"));
+    EXPECT_EQ(readFile(path), "held by helper\n");
+    EXPECT_FALSE(rawExists(path + ".lock"));
+    EXPECT_FALSE(rawExists(path + ".tmp"));
 
     file.open(FileBase::Write | FileBase::Append);
     file.writeText("after");
     file.close();
-    EXPECT_EQ(readAll(path), "held by helper\nafter");
+    EXPECT_EQ(readFile(path), "held by helper\nafter");
 }
 
 }  // namespace
