@@ -1,5 +1,6 @@
 #include "InventoryOps.h"
 
+#include "Environment.h"
 #include "SystemInfo.h"
 #include "WinHandle.h"
 

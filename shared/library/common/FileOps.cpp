@@ -1,6 +1,7 @@
 // Operations on the file system over the ANSI Windows API.
 #include "FileOps.h"
 
+#include "Environment.h"
 #include "FileUtils.h"
 #include "WinApi.h"
 #include "WinHandle.h"
@@ -224,24 +225,7 @@ bool expandPathPrefix(const std::string& component, std::string& out) {
     if (component.size() >= 2 && component.front() == '%' && component.back() == '%') {
         std::string name = component.substr(1, component.size() - 2);
         if (name.empty()) return false;
-        std::string value(MAX_PATH, '\0');
-        for (;;) {
-            ::SetLastError(ERROR_SUCCESS);
-            DWORD n = ::GetEnvironmentVariableA(name.c_str(), &value[0],
-                                                static_cast<DWORD>(value.size()));
-            if (n == 0) {
-                // Zero is also the length of a variable that is set but empty.
-                if (::GetLastError() != ERROR_SUCCESS) return false;
-                out.clear();
-                return true;
-            }
-            if (n < value.size()) {
-                value.resize(n);
-                out = value;
-                return true;
-            }
-            value.assign(n, '\0');
-        }
+        return readEnvironment(name, out);
     }
     if (component == "\\systemroot" || component == "/systemroot") {
         std::string dir(MAX_PATH, '\0');

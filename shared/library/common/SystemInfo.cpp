@@ -1,5 +1,6 @@
 #include "SystemInfo.h"
 
+#include "Environment.h"
 #include "FileOps.h"
 #include "FileUtils.h"
 #include "InventoryOps.h"
@@ -26,7 +27,6 @@ constexpr DWORD kMaxKeyNameLength = 255;
 // Names are re-read into a larger buffer when the registry asks for more room
 // (an ANSI name may take more bytes than its characters); beyond this, give up.
 constexpr DWORD kNameBufferCeiling = 1u << 20;
-constexpr DWORD kEnvironmentBuffer = 256;
 
 struct ProcessValues {
     bool resolutionStarted = false;
@@ -144,27 +144,6 @@ std::string readDirectoryFromRegistry(const char* valueName) {
 }
 
 }  // namespace
-
-bool readEnvironment(const std::string& name, std::string& value) {
-    std::vector<char> buffer(kEnvironmentBuffer);
-    for (;;) {
-        ::SetLastError(ERROR_SUCCESS);
-        const DWORD length = ::GetEnvironmentVariableA(name.c_str(), buffer.data(),
-                                                       static_cast<DWORD>(buffer.size()));
-        if (length == 0) {
-            // An empty value and a missing variable both give 0; only the error tells.
-            if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return false;
-            value.clear();
-            return true;
-        }
-        if (length < buffer.size()) {
-            value.assign(buffer.data(), length);
-            return true;
-        }
-        // Too small: the length asked for includes the terminating zero.
-        buffer.resize(length + 1);
-    }
-}
 
 void initSystemInfo() {
     ProcessValues& v = values();
@@ -349,7 +328,6 @@ unsigned listValueNames(const std::string& key, std::map<std::string, uint32_t>&
             if (name.size() >= kNameBufferCeiling) return kRegEnumError;
             name.resize(name.size() * 2);
             continue;  // the same index again
-
         }
         if (rc == ERROR_ACCESS_DENIED) return kRegAccessDenied;
         if (rc != ERROR_SUCCESS) return kRegEnumError;

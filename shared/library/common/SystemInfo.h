@@ -58,9 +58,6 @@ std::string configDirFromRegistry();
 // separator) or above it, without a trailing separator; "" when none.
 std::string findConfigDirAbove(const std::string& start);
 
-// The variable's value, and whether it is set at all (an empty value is set).
-bool readEnvironment(const std::string& name, std::string& value);
-
 // Makes one of the five hive names (exact, case-sensitive) current; false and no
 // change for any other name.
 bool selectHive(const std::string& name);
