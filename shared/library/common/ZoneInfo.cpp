@@ -32,12 +32,13 @@ bool wildcardMatch(const std::string& text, const char* pattern) {
     size_t starP = std::string::npos;
     size_t starT = 0;
     while (t < text.size()) {
-        if (p < plen && (pattern[p] == '?' || pattern[p] == text[t])) {
-            ++t;
-            ++p;
-        } else if (p < plen && pattern[p] == '*') {
+        // A '*' of the pattern is always a wildcard, also against a '*' in the text.
+        if (p < plen && pattern[p] == '*') {
             starP = p++;
             starT = t;
+        } else if (p < plen && (pattern[p] == '?' || pattern[p] == text[t])) {
+            ++t;
+            ++p;
         } else if (starP != std::string::npos) {
             p = starP + 1;
             t = ++starT;

@@ -336,7 +336,9 @@ TEST(ZoneGivenAsText, FullNotationOffsetInForceOrMinutes) {
     const ZoneInfo oslo = ZoneInfo::parse(kOslo);
     const int32_t summer = utc(2025, 7, 1, 12);
     const int32_t winter = utc(2025, 1, 1, 12);
-    EXPECT_EQ(ZoneInfo::fromText(kSydney, summer, oslo), ZoneInfo::parse(kSydney));
+    for (const char* full : {kSydney, "+01:00 (+01:00 *3M5W6D2H-10M5W6D3H)"}) {
+        EXPECT_EQ(ZoneInfo::fromText(full, summer, ZoneInfo::parse(kSydney)), ZoneInfo::parse(full));
+    }
     struct Case {
         const char* text;
         int32_t at;
