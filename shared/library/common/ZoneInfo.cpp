@@ -236,21 +236,39 @@ bool ZoneInfo::operator==(const ZoneInfo& o) const {
 
 namespace {
 
-// Week 5 is the last occurrence of the rule's weekday in the month, whatever the
-// weekday: limiting the count by the month's Sundays would pick the wrong day for
-// rules on other weekdays.
+// The day of the month on which a rule changes the clock in the year. Week 5 is
+// the last occurrence of the rule's weekday in the month, whatever the weekday:
+// limiting the count by the month's Sundays would pick the wrong day for rules on
+// other weekdays.
+int32_t ruleDay(const ZoneRule& rule, int64_t year, int32_t month) {
+    const int32_t weekday = civil::clampInt(rule.weekday, 0, 6);
+    const int32_t week = civil::clampInt(rule.week, 1, 5);
+    const int32_t firstWeekday = civil::weekdayOfDays(civil::daysFromCivil(year, month, 1));
+    int32_t day = 1 + (weekday - firstWeekday + 7) % 7 + (week - 1) * 7;
+    while (day > civil::daysInMonth(year, month)) day -= 7;
+    return day;
+}
+
+// The instant as a DateTime set from the rule's local standard time gives it, with
+// the calendar clamping (a 2038 change after the latest instant is clamped to it).
 int32_t transitionInstant(const ZoneInfo& zone, const ZoneRule& rule, int32_t year, bool isEnd) {
     if (zone.offset == 0 && zone.dstDelta == 0) return 0;
     const int32_t y = civil::clampInt(year, civil::kEarliestYear, civil::kLatestYear);
     const int32_t month = civil::clampInt(rule.month, 1, 12);
-    const int32_t weekday = civil::clampInt(rule.weekday, 0, 6);
-    const int32_t week = civil::clampInt(rule.week, 1, 5);
-    const int32_t firstWeekday = civil::weekdayOfDays(civil::daysFromCivil(y, month, 1));
-    int32_t day = 1 + (weekday - firstWeekday + 7) % 7 + (week - 1) * 7;
-    while (day > civil::daysInMonth(y, month)) day -= 7;
+    const int32_t day = ruleDay(rule, y, month);
     int64_t instant = civil::clampedFieldSeconds(y, month, day, rule.hour, 0, 0) - zone.offset;
     if (isEnd) instant -= zone.dstDelta;  // the end hour is read on the daylight clock
     return civil::clampTo32(instant);
+}
+
+// The same instant without any clamping, for comparisons: clamped, both changes of
+// 2038 would collapse onto the latest instant and January 2038 would count as
+// daylight saving time in a northern zone.
+int64_t exactTransition(const ZoneInfo& zone, const ZoneRule& rule, int64_t year, bool isEnd) {
+    const int32_t month = civil::clampInt(rule.month, 1, 12);
+    const int64_t local = civil::secondsFromCivil(year, month, ruleDay(rule, year, month),
+                                                  civil::clampInt(rule.hour, 0, 23), 0, 0);
+    return local - zone.offset - (isEnd ? zone.dstDelta : 0);
 }
 
 }  // namespace
@@ -266,11 +284,8 @@ int32_t ZoneInfo::dstEndIn(int32_t year) const {
 bool ZoneInfo::isDst(int32_t utcSeconds) const {
     if (!hasDst()) return false;
     const int64_t year = civil::fieldsFromSeconds(int64_t{utcSeconds} + offset).year;
-    const int32_t y = static_cast<int32_t>(
-        year < civil::kEarliestYear ? civil::kEarliestYear
-                                    : (year > civil::kLatestYear ? civil::kLatestYear : year));
-    const int32_t start = dstStartIn(y);
-    const int32_t end = dstEndIn(y);
+    const int64_t start = exactTransition(*this, dstStart, year, false);
+    const int64_t end = exactTransition(*this, dstEnd, year, true);
     if (start == end) return false;
     if (start < end) return start <= utcSeconds && utcSeconds < end;
     return !(end <= utcSeconds && utcSeconds < start);

@@ -194,6 +194,10 @@ TEST(ZoneRules, DaylightSavingInForceNorthAndSouth) {
     EXPECT_TRUE(sydney.isDst(sydney.dstEndIn(2025) - 1));
     EXPECT_TRUE(sydney.isDst(sydney.dstStartIn(2025)));
     EXPECT_EQ(sydney.offsetAt(utc(2025, 1, 1, 0)), 39600);
+    // January 2038, at the end of the range, is winter in Oslo and summer in Sydney.
+    EXPECT_EQ(oslo.offsetAt(utc(2038, 1, 10, 12)), 3600);
+    EXPECT_EQ(oslo.offsetAt(2147483647), 3600);
+    EXPECT_EQ(sydney.offsetAt(2147483647), 39600);
     // No daylight saving: a month 13 rule, a zero delta, an empty zone.
     const ZoneInfo month13 = ZoneInfo::parse("+01:00 (+01:00 13M5W6D2H-10M5W6D3H)");
     EXPECT_FALSE(month13.isDst(utc(2025, 7, 1, 12)));
