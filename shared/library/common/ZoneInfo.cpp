@@ -15,7 +15,9 @@ namespace {
 constexpr int32_t kInt32Max = std::numeric_limits<int32_t>::max();
 constexpr int64_t kHour = 3600;
 // After a clock change the runtime's year is sampled again only 90 days and one
-// hour later: no zone changes its clock twice within that time.
+// hour later, and that sample is compared with the one after the change: 2161
+// hours read as one hour on the 24-hour clock, so a second change within the
+// skipped time (a clock put back for a few weeks) is still seen.
 constexpr int64_t kSkipAfterChange = 90 * civil::kSecondsPerDay + kHour;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -180,7 +182,6 @@ ZoneInfo sampleRuntimeYear(int32_t year) {
     zone.offset = civil::clampTo32(prevClock - prevTime);
     bool haveStart = false;
     bool haveEnd = false;
-    int64_t endDelta = 0;
     for (int64_t t = prevTime + kHour; t <= end;) {
         int64_t clock = 0;
         if (!runtimeLocalClock(static_cast<std::time_t>(t), clock)) break;
@@ -200,15 +201,13 @@ ZoneInfo sampleRuntimeYear(int32_t year) {
         } else {
             haveEnd = true;
             zone.dstEnd = rule;
-            endDelta = -change;
             if (!haveStart) zone.offset = civil::clampTo32(clock - t);
         }
         if (rule.month >= 10) break;
-        prevTime = t + kSkipAfterChange;
-        if (!runtimeLocalClock(static_cast<std::time_t>(prevTime), prevClock)) break;
-        t = prevTime + kHour;
+        prevTime = t;
+        prevClock = clock;
+        t += kSkipAfterChange;
     }
-    if (!haveStart && haveEnd) zone.dstDelta = civil::clampTo32(endDelta);
     if (!(haveStart && haveEnd)) {
         zone.dstDelta = 0;
         zone.dstStart = ZoneRule();

@@ -470,6 +470,20 @@ TEST(SystemZone, DerivedFromTheRuntimeMatchesTheDatabase) {
     setEnv("TZ", nullptr);
     tzset();
 }
+
+// A clock put back for five weeks early in the year: the change back lies within
+// the 90 days skipped after the first one, and the rest of the year must keep its
+// usual offset.
+TEST(SystemZone, ChangesCloseTogetherKeepTheUsualOffset) {
+    EnvGuard tz("TZ");
+    setEnv("TZ", "XXX-1YYY0,M2.3.0/3,M3.4.0/2");
+    tzset();
+    const int32_t year = nextLocalYear();
+    const ZoneInfo zone = ZoneInfo::fromRuntime(year);
+    for (int32_t month : {1, 6, 12}) EXPECT_EQ(zone.offsetAt(utc(year, month, 1, 12)), 3600);
+    setEnv("TZ", nullptr);
+    tzset();
+}
 #endif
 
 // One zone named by STOCKSWEEP_TEST_ZONE, which the test run has also given to
