@@ -400,6 +400,11 @@ TEST_F(ProcessZone, VelmarTzIsReadOnceAtTheFirstNow) {
 }
 
 TEST_F(ProcessZone, UnsetOrEmptyVelmarTzLeavesTheSystemZone) {
+#ifndef _WIN32
+    // A system zone away from UTC, so that it cannot pass for an empty zone text.
+    EnvGuard tz("TZ");
+    setEnv("TZ", "Asia/Kolkata");
+#endif
     for (const char* value : {static_cast<const char*>(nullptr), ""}) {
         DateTime::resetZoneStateForTests();
         setEnv("VELMAR_TZ", value);
@@ -407,7 +412,14 @@ TEST_F(ProcessZone, UnsetOrEmptyVelmarTzLeavesTheSystemZone) {
         const ZoneInfo zone = DateTime::localZone();
         EXPECT_TRUE(zone.valid);
         EXPECT_EQ(zone, ZoneInfo::fromRuntime());
+#ifndef _WIN32
+        EXPECT_EQ(zone.offset, 19800);
+#endif
     }
+#ifndef _WIN32
+    setEnv("TZ", nullptr);
+    tzset();
+#endif
 }
 
 // What the time-zone database says about four real zones, for any recent year.
