@@ -121,7 +121,9 @@ bool BasicFile::prepareWrite() {
         lastError_ = kModeForbids;
         return false;
     }
-    if (lastOp_ == LastOp::kRead) {
+    // Bytes may still wait in the read buffer after a positioning call (size()
+    // returns to the stream's own position, which lies past them).
+    if (lastOp_ == LastOp::kRead || next_ != fill_) {
         // The stream stands after the buffered bytes; step back over the ones
         // not handed out yet so that the write lands at the logical position.
         const int64_t unread = static_cast<int64_t>(fill_ - next_);

@@ -203,8 +203,9 @@ void FilePlain::raiseWriteFailure(uint32_t code) const {
                      " - BFile error: " + std::to_string(file_.lastError()));
 }
 
+// A closed file or one not open for reading shows as a failed read (code 10),
+// as in readBytes; only readLine has codes of its own for them.
 bool FilePlain::readText(std::string& out, uint64_t count) {
-    requireReadable();
     out.clear();
     while (out.size() < count) {
         const uint64_t want = std::min(count - out.size(), kReadChunk);
@@ -221,7 +222,7 @@ bool FilePlain::readText(std::string& out, uint64_t count) {
 }
 
 uint64_t FilePlain::readBytes(void* buffer, uint64_t count) {
-    requireReadable();
+    requireOpen();
     if (count == 0) return 0;
     const uint64_t got = file_.read(buffer, count);
     if (file_.lastError() != BasicFile::kNoError) {

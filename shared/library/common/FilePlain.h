@@ -38,10 +38,12 @@ public:
     void discard() override;
 
     // Replaces `out` with up to `count` bytes; true only when exactly `count`
-    // were read. Codes 6 closed, 9 not open for reading, 10 read failure.
+    // were read. Code 10 when the read fails (the file closed or not open for
+    // reading included).
     bool readText(std::string& out, uint64_t count) override;
 
-    // Codes 6 closed, 9 not open for reading, 10 read failure, 14 nothing left.
+    // Codes 6 closed, 10 read failure (not open for reading included), 14
+    // nothing left.
     uint64_t readBytes(void* buffer, uint64_t count) override;
 
     // Code 12 on failure, detail " - Access: <flags> - BFile error: <number>".

@@ -229,6 +229,7 @@ TEST_F(BasicFileTest, WritingAfterReadingLandsAtTheLogicalPosition) {
     ASSERT_TRUE(f.open(path, BasicFile::kReadUpdate));
     char three[3];
     ASSERT_EQ(f.read(three, 3), 3u);  // the buffer now holds all ten bytes
+    EXPECT_FALSE(f.atEnd());          // takes the size, the buffer still holding bytes
     ASSERT_EQ(f.write("AB", 2), 2u);
     EXPECT_EQ(f.tell(), 5);
     EXPECT_EQ(f.size(), 10);
