@@ -78,8 +78,10 @@ std::string osNameFromVersion(const OsVersion& v) {
 std::string osNameFromProductName(const std::string& productName) {
     std::string name = productName;
     replaceAll(name, "Microsoft ", "");
+    // Blank in the suite's sense: every byte whose signed value is at most 32,
+    // so control characters and the bytes from 0x80 up become "_" as well.
     for (char& c : name) {
-        if (c == ' ') c = '_';
+        if (static_cast<signed char>(c) <= ' ') c = '_';
     }
     toLowerCase(name);
     return name;

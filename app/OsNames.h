@@ -42,8 +42,9 @@ struct OsVersion {
 // versions the table does not know, major and minor separated by one blank.
 std::string osNameFromVersion(const OsVersion& version);
 
-// The registry product name with every "Microsoft " removed, blanks turned
-// into "_" and lower-cased: "Microsoft Windows 7 Professional" gives
+// The registry product name with every "Microsoft " removed, blanks (bytes of
+// signed value 32 or less, 0x80 and up included) turned into "_" and
+// lower-cased: "Microsoft Windows 7 Professional" gives
 // "windows_7_professional".
 std::string osNameFromProductName(const std::string& productName);
 

@@ -162,11 +162,22 @@ bool deleteKeyTree(HKEY root, const std::string& path, REGSAM view) {
     return ::RegDeleteKeyExA(root, path.c_str(), view, 0) == ERROR_SUCCESS;
 }
 
+namespace {
+
+// A key below HKEY_LOCAL_MACHINE\Software lives in one of two views; a test may
+// write the same path in both, so sweeps and removal look at both.
+constexpr REGSAM kBothViews[] = {KEY_WOW64_32KEY, KEY_WOW64_64KEY};
+
+}  // namespace
+
 ScratchKey::ScratchKey(const std::string& prefix, HKEY root, bool view32)
     : root_(root), view_(view32 ? KEY_WOW64_32KEY : 0) {
-    UniqueHKey software;
-    if (::RegOpenKeyExA(root_, "Software", 0, KEY_ENUMERATE_SUB_KEYS | view_, software.put()) ==
-        ERROR_SUCCESS) {
+    for (const REGSAM view : kBothViews) {
+        UniqueHKey software;
+        if (::RegOpenKeyExA(root_, "Software", 0, KEY_ENUMERATE_SUB_KEYS | view,
+                            software.put()) != ERROR_SUCCESS) {
+            continue;
+        }
         std::vector<std::string> stale;
         char name[1024];
         DWORD length = sizeof(name);
@@ -177,7 +188,7 @@ ScratchKey::ScratchKey(const std::string& prefix, HKEY root, bool view32)
             if (pid != 0 && !processRuns(pid)) stale.push_back(name);
         }
         software.reset();
-        for (const std::string& key : stale) deleteKeyTree(root_, "Software\\" + key, view_);
+        for (const std::string& key : stale) deleteKeyTree(root_, "Software\\" + key, view);
     }
     path_ = "Software\\" + uniqueName(prefix);
     UniqueHKey created;
@@ -188,7 +199,7 @@ ScratchKey::ScratchKey(const std::string& prefix, HKEY root, bool view32)
 }
 
 ScratchKey::~ScratchKey() {
-    deleteKeyTree(root_, path_, view_);
+    for (const REGSAM view : kBothViews) deleteKeyTree(root_, path_, view);
 }
 
 void ScratchKey::setBytes(const std::string& subKey, const std::string& name, DWORD type,

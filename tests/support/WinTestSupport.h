@@ -18,8 +18,9 @@ namespace testing {
 std::string testProgramDir();
 
 // A key "Software\<prefix>-<pid>-<n>" below `root`, created at construction in
-// the given view and removed with everything below it at destruction. Keys of
-// the same prefix left by processes that no longer run are removed first.
+// the given view and removed with everything below it, in both registry views,
+// at destruction. Keys of the same prefix left in either view by processes that
+// no longer run are removed first.
 class ScratchKey {
 public:
     explicit ScratchKey(const std::string& prefix, HKEY root = HKEY_CURRENT_USER,

@@ -8,6 +8,7 @@
 
 #include <map>
 #include <sstream>
+#include <stdexcept>
 
 namespace Velmar {
 namespace {
@@ -55,10 +56,17 @@ Values probe(const Values& variables, const std::string& workingDir,
 // The suite's real key base in HKEY_LOCAL_MACHINE of the prefix: the word keys
 // made here are removed at the end (leftovers of a crashed run first). They are
 // written at their physical place, seen from the 64-bit view: below
-// "Wow6432Node" when the helper is a 32-bit process.
+// "Wow6432Node" when the helper is a 32-bit process. The key is one for every
+// test run in the prefix, so runs take turns through a system-wide mutex.
 class SuiteBaseKeys {
 public:
-    SuiteBaseKeys() : base_(suiteKeyBase(kBuiltFor32Bits)) {
+    SuiteBaseKeys()
+        : turn_(::CreateMutexA(nullptr, FALSE, "StocksweepTest_SuiteBaseKeys")),
+          base_(suiteKeyBase(kBuiltFor32Bits)) {
+        // An abandoned turn (a crashed run) is ours as well.
+        if (!turn_ || ::WaitForSingleObject(turn_.get(), INFINITE) == WAIT_FAILED) {
+            throw std::runtime_error("no turn at the suite key");
+        }
         for (const char* word : {"Resources", "Client", "Server"}) remove(word);
     }
     ~SuiteBaseKeys() {
@@ -66,6 +74,7 @@ public:
         // The base itself only when nothing else lives in it.
         ::RegDeleteKeyExA(HKEY_LOCAL_MACHINE, base_.substr(0, base_.size() - 1).c_str(),
                           KEY_WOW64_64KEY, 0);
+        ::ReleaseMutex(turn_.get());
     }
     void set(const std::string& word, const std::string& name, const std::string& value) {
         UniqueHKey key;
@@ -86,6 +95,7 @@ private:
         testing::deleteKeyTree(HKEY_LOCAL_MACHINE, base_ + word, KEY_WOW64_64KEY);
     }
 
+    UniqueKernelHandle turn_;
     std::string base_;
 };
 
