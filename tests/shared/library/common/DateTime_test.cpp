@@ -40,6 +40,20 @@ private:
     bool had_ = false;
 };
 
+#ifndef _WIN32
+// Sets the runtime's TZ for a test; at the end the runtime reads an unset TZ and the
+// variable gets its old value back.
+class TzGuard : public EnvGuard {
+public:
+    explicit TzGuard(const char* tz) : EnvGuard("TZ") { set(tz); }
+    ~TzGuard() { set(nullptr); }
+    static void set(const char* tz) {
+        setEnv("TZ", tz);
+        tzset();
+    }
+};
+#endif
+
 int32_t utc(int32_t y, int32_t mo, int32_t d, int32_t h, int32_t mi = 0, int32_t s = 0) {
     return DateTime(y, mo, d, h, mi, s).getSeconds();
 }
@@ -402,8 +416,7 @@ TEST_F(ProcessZone, VelmarTzIsReadOnceAtTheFirstNow) {
 TEST_F(ProcessZone, UnsetOrEmptyVelmarTzLeavesTheSystemZone) {
 #ifndef _WIN32
     // A system zone away from UTC, so that it cannot pass for an empty zone text.
-    EnvGuard tz("TZ");
-    setEnv("TZ", "Asia/Kolkata");
+    TzGuard tz("Asia/Kolkata");
 #endif
     for (const char* value : {static_cast<const char*>(nullptr), ""}) {
         DateTime::resetZoneStateForTests();
@@ -416,10 +429,6 @@ TEST_F(ProcessZone, UnsetOrEmptyVelmarTzLeavesTheSystemZone) {
         EXPECT_EQ(zone.offset, 19800);
 #endif
     }
-#ifndef _WIN32
-    setEnv("TZ", nullptr);
-    tzset();
-#endif
 }
 
 // What the time-zone database says about four real zones, for any recent year.
@@ -471,30 +480,23 @@ void checkDerivedZone(const ZoneRow& row, const ZoneInfo& zone, int32_t year) {
 #ifndef _WIN32
 // Natively the runtime follows TZ: derive each zone of the database in turn.
 TEST(SystemZone, DerivedFromTheRuntimeMatchesTheDatabase) {
-    EnvGuard tz("TZ");
+    TzGuard tz(nullptr);
     for (const ZoneRow& row : kZoneRows) {
-        setEnv("TZ", row.tz);
-        tzset();
+        TzGuard::set(row.tz);
         const int32_t year = nextLocalYear();
         checkDerivedZone(row, ZoneInfo::fromRuntime(year), year);
         checkDerivedZone(row, ZoneInfo::fromRuntime(), year);
     }
-    setEnv("TZ", nullptr);
-    tzset();
 }
 
 // A clock put back for five weeks early in the year: the change back lies within
 // the 90 days skipped after the first one, and the rest of the year must keep its
 // usual offset.
 TEST(SystemZone, ChangesCloseTogetherKeepTheUsualOffset) {
-    EnvGuard tz("TZ");
-    setEnv("TZ", "XXX-1YYY0,M2.3.0/3,M3.4.0/2");
-    tzset();
+    TzGuard tz("XXX-1YYY0,M2.3.0/3,M3.4.0/2");
     const int32_t year = nextLocalYear();
     const ZoneInfo zone = ZoneInfo::fromRuntime(year);
     for (int32_t month : {1, 6, 12}) EXPECT_EQ(zone.offsetAt(utc(year, month, 1, 12)), 3600);
-    setEnv("TZ", nullptr);
-    tzset();
 }
 #endif
 

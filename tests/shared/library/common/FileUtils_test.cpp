@@ -13,11 +13,20 @@
 namespace Velmar {
 namespace {
 
-// One path function applied in place, or its result, for table-driven cases.
 struct PathCase {
     std::string in;
     std::string out;
 };
+
+// Applies an in-place text function to each input and compares the result.
+template <size_t N>
+void expectInPlace(void (*change)(std::string&), const PathCase (&cases)[N]) {
+    for (const PathCase& c : cases) {
+        std::string text = c.in;
+        change(text);
+        EXPECT_EQ(text, c.out) << c.in;
+    }
+}
 
 TEST(TrimBlanks, RemovesControlSpaceAndHighBytesAtBothEnds) {
     struct Case {
@@ -61,11 +70,7 @@ TEST(Unquote, RemovesOnlyMatchingOuterQuotes) {
         {"'abc\"", "'abc\""}, {"\"abc", "\"abc"}, {"abc\"", "abc\""}, {"\"a\"b\"", "a\"b"},
         {"x", "x"},
     };
-    for (const PathCase& c : cases) {
-        std::string text = c.in;
-        unquote(text);
-        EXPECT_EQ(text, c.out) << c.in;
-    }
+    expectInPlace(unquote, cases);
 }
 
 TEST(SplitHead, CutsAtFirstSeparator) {
@@ -117,13 +122,10 @@ TEST(NormaliseSeparators, FoldsRunsFromSecondCharacter) {
         {"a//", "a\\"},
         {"a/b/c", "a\\b\\c"}, {"\xE9/\xE9", "\xE9\\\xE9"},
     };
-    for (const PathCase& c : cases) {
-        std::string text = c.in;
-        normaliseSeparators(text);
-        EXPECT_EQ(text, c.out) << c.in;
-        normaliseSeparators(text);
-        EXPECT_EQ(text, c.out) << "second pass of " << c.in;
-    }
+    expectInPlace(normaliseSeparators, cases);
+    // A second pass changes nothing.
+    expectInPlace(+[](std::string& text) { normaliseSeparators(text); normaliseSeparators(text); },
+                  cases);
 }
 
 TEST(EnsureTrailingSeparator, AppendsBackslashUnlessPresent) {
@@ -131,11 +133,7 @@ TEST(EnsureTrailingSeparator, AppendsBackslashUnlessPresent) {
         {"", ""},  {"a", "a\\"},   {"C:", "C:\\"}, {"C:\\", "C:\\"},
         {"a/", "a/"}, {"\\", "\\"}, {"/", "/"},
     };
-    for (const PathCase& c : cases) {
-        std::string text = c.in;
-        ensureTrailingSeparator(text);
-        EXPECT_EQ(text, c.out) << c.in;
-    }
+    expectInPlace(ensureTrailingSeparator, cases);
 }
 
 TEST(ParentDir, IgnoresOneTrailingSeparator) {
@@ -198,11 +196,7 @@ TEST(CollapseDotSegments, ResolvesDotsAndKeepsTrailingSeparator) {
         {"C:\\Program Files\\..\\Velmar\\etc\\..\\", "C:\\Velmar\\"},
         {"a//b\\\\c", "a\\b\\c"},
     };
-    for (const PathCase& c : cases) {
-        std::string text = c.in;
-        collapseDotSegments(text);
-        EXPECT_EQ(text, c.out) << c.in;
-    }
+    expectInPlace(collapseDotSegments, cases);
 }
 
 TEST(CollapseDotSegments, NeverClimbsAboveRoot) {
@@ -214,11 +208,7 @@ TEST(CollapseDotSegments, NeverClimbsAboveRoot) {
         {"//server/share/../x", "/\\server\\share\\x"},
         {"\\\\server", "\\\\server"}, {"\\\\", "\\\\"}, {"\\\\.\\pipe\\x\\..", "\\\\.\\pipe\\"},
     };
-    for (const PathCase& c : cases) {
-        std::string text = c.in;
-        collapseDotSegments(text);
-        EXPECT_EQ(text, c.out) << c.in;
-    }
+    expectInPlace(collapseDotSegments, cases);
 }
 
 TEST(ReplaceAll, CountsAndContinuesAfterReplacement) {
@@ -244,11 +234,12 @@ TEST(ReplaceAll, CountsAndContinuesAfterReplacement) {
 }
 
 TEST(NumberText, IntToText) {
-    EXPECT_EQ(intToText(0), "0");
-    EXPECT_EQ(intToText(-1), "-1");
-    EXPECT_EQ(intToText(1234567), "1234567");
-    EXPECT_EQ(intToText(std::numeric_limits<int32_t>::max()), "2147483647");
-    EXPECT_EQ(intToText(std::numeric_limits<int32_t>::min()), "-2147483648");
+    const std::pair<int32_t, const char*> cases[] = {
+        {0, "0"}, {-1, "-1"}, {1234567, "1234567"},
+        {std::numeric_limits<int32_t>::max(), "2147483647"},
+        {std::numeric_limits<int32_t>::min(), "-2147483648"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(intToText(c.first), c.second);
 }
 
 TEST(NumberText, DoubleToTextTrimsZerosAndCutsFraction) {

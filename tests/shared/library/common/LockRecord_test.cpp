@@ -4,9 +4,12 @@
 
 #include <set>
 #include <string>
+#include <tuple>
 
 namespace Velmar {
 namespace {
+
+auto fields(const LockRecord& r) { return std::make_tuple(r.start, r.expiry, r.owner, r.holdsGuarded); }
 
 TEST(LockRecordText, FourLinesEachEndedByOneLineFeed) {
     LockRecord record{"2024-03-01T10:00:00Z", "2024-03-01T10:00:30Z", "2024-03-01T10:00:00Zab cd}~ ", true};
@@ -39,10 +42,7 @@ TEST(LockRecordText, ParsingStopsAtTheFirstMissingLine) {
     for (const Case& c : cases) {
         LockRecord got = untouched;
         EXPECT_EQ(parseLockRecord(c.text, got), c.lines) << c.text;
-        EXPECT_EQ(got.start, c.expected.start) << c.text;
-        EXPECT_EQ(got.expiry, c.expected.expiry) << c.text;
-        EXPECT_EQ(got.owner, c.expected.owner) << c.text;
-        EXPECT_EQ(got.holdsGuarded, c.expected.holdsGuarded) << c.text;
+        EXPECT_EQ(fields(got), fields(c.expected)) << c.text;
     }
 }
 
@@ -51,10 +51,7 @@ TEST(LockRecordText, WrittenRecordReadsBackUnchanged) {
                             "2000-01-01T00:00:00Z !\"#$%&'()", false};
     LockRecord back;
     ASSERT_EQ(parseLockRecord(formatLockRecord(record), back), 4u);
-    EXPECT_EQ(back.start, record.start);
-    EXPECT_EQ(back.expiry, record.expiry);
-    EXPECT_EQ(back.owner, record.owner);
-    EXPECT_FALSE(back.holdsGuarded);
+    EXPECT_EQ(fields(back), fields(record));
 }
 
 TEST(IdentityToken, TimeTextThenTenCharactersFromSpaceToRightBrace) {

@@ -116,15 +116,16 @@ TEST(TimeSpanSet, ChecksRangesInOrderAndLeavesTheSpanOnFailure) {
 }
 
 TEST(TimeSpanSet, AcceptsTheLimits) {
+    // days, hours, minutes, seconds, total
+    const int32_t cases[][5] = {
+        {24855, 3, 14, 7, 2147483647}, {-24855, 0, 0, 0, -24855 * 86400},
+        {-1, 23, 59, 59, -1},          {0, 23, 59, 59, 86399},
+    };
     TimeSpan span;
-    span.set(24855, 3, 14, 7);
-    EXPECT_EQ(span.getSeconds(), 2147483647);
-    span.set(-24855, 0, 0, 0);
-    EXPECT_EQ(span.getSeconds(), -24855 * 86400);
-    span.set(-1, 23, 59, 59);
-    EXPECT_EQ(span.getSeconds(), -1);
-    span.set(0, 23, 59, 59);
-    EXPECT_EQ(span.getSeconds(), 86399);
+    for (const auto& c : cases) {
+        span.set(c[0], c[1], c[2], c[3]);
+        EXPECT_EQ(span.getSeconds(), c[4]);
+    }
 }
 
 }  // namespace
