@@ -94,9 +94,9 @@ TEST_F(FilePlainTest, OpenRefusesBadFlagsAndMissingFilesWithTheirCodes) {
         EXPECT_TRUE(file.isClosed());
         // Nothing is left behind: the hold of the lock created the real file,
         // and a failed open removes it again.
-        EXPECT_FALSE(rawExists(missing)) << "flags " << c.flags;
-        EXPECT_FALSE(rawExists(missing + ".lock")) << "flags " << c.flags;
-        EXPECT_FALSE(rawExists(missing + ".tmp")) << "flags " << c.flags;
+        for (const char* suffix : {"", ".lock", ".tmp"}) {
+            EXPECT_FALSE(rawExists(missing + suffix)) << "flags " << c.flags << " " << suffix;
+        }
     }
 
     const std::string present = at("present.txt");
