@@ -63,13 +63,7 @@ TEST(OsNameTable, EveryRowAndSuffixRule) {
         {2, 7, kWorkstationProduct, 0, false, kArchIntel, "Windows 2 7"},
     };
     for (const Case& c : cases) {
-        OsVersion v;
-        v.major = c.major;
-        v.minor = c.minor;
-        v.productType = c.productType;
-        v.suiteMask = c.suiteMask;
-        v.serverR2 = c.r2;
-        v.processorArchitecture = c.arch;
+        const OsVersion v{c.major, c.minor, c.productType, c.suiteMask, kNtPlatform, c.r2, c.arch};
         EXPECT_EQ(osNameFromVersion(v), c.name)
             << c.major << "." << c.minor << " type " << c.productType << " arch " << c.arch;
     }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <sstream>
 #include <stdexcept>
@@ -114,11 +115,9 @@ protected:
     ScratchKey key{"StocksweepResolutionKey"};
 };
 
-std::string withForwardSlashes(std::string path) {
-    for (char& c : path) {
-        if (c == '\\') c = '/';
-    }
-    return path;
+// Each expected value against the one the helper printed.
+void expectValues(const Values& printed, const Values& expected) {
+    for (const auto& e : expected) EXPECT_EQ(printed.at(e.first), e.second) << e.first;
 }
 
 TEST_F(Resolution, EnvironmentComesBeforeRegistry) {
@@ -127,7 +126,8 @@ TEST_F(Resolution, EnvironmentComesBeforeRegistry) {
     key.setString("", "InstallDir", dir.makeDir("registry-inst"));
     key.setString("", "ConfigurationDir", dir.makeDir("registry-conf"));
     // Slashes, a doubled separator and no trailing separator: folded and completed.
-    std::string spelled = withForwardSlashes(conf);
+    std::string spelled = conf;
+    std::replace(spelled.begin(), spelled.end(), '\\', '/');
     spelled.insert(spelled.size() - 5, "/");
     spelled.pop_back();
     const Values values = probe({{"VelmarInstallDir", inst},
@@ -135,11 +135,11 @@ TEST_F(Resolution, EnvironmentComesBeforeRegistry) {
                                  {"VelmarModuleType", "COREserver"},
                                  {"VELMAR_ENV", key.path()}},
                                 dir.path());
-    EXPECT_EQ(values.at("installDir"), inst);
-    EXPECT_EQ(values.at("configDir"), conf);
-    EXPECT_EQ(values.at("moduleType"), "Server");
-    EXPECT_EQ(values.at("programName"), "systeminfo_probe.exe");
-    EXPECT_EQ(values.at("programDir"), testing::testProgramDir());
+    expectValues(values, {{"installDir", inst},
+                          {"configDir", conf},
+                          {"moduleType", "Server"},
+                          {"programName", "systeminfo_probe.exe"},
+                          {"programDir", testing::testProgramDir()}});
 }
 
 TEST_F(Resolution, FirstSetVariableWinsEvenWhenItsPathIsMissing) {
@@ -150,9 +150,9 @@ TEST_F(Resolution, FirstSetVariableWinsEvenWhenItsPathIsMissing) {
                                  {"VelmarModuleType", "workstation"}},
                                 dir.path());
     // Not from the later variable: derived from the configuration directory.
-    EXPECT_EQ(values.at("installDir"), dir.path() + "suite\\");
-    EXPECT_EQ(values.at("configDir"), conf);
-    EXPECT_EQ(values.at("moduleType"), "Client");
+    expectValues(values, {{"installDir", dir.path() + "suite\\"},
+                          {"configDir", conf},
+                          {"moduleType", "Client"}});
 }
 
 TEST_F(Resolution, RegistryValuesWhenTheEnvironmentHasNone) {
@@ -163,110 +163,100 @@ TEST_F(Resolution, RegistryValuesWhenTheEnvironmentHasNone) {
     const std::string exe = helperIn("bin");
     key.setString("", "InstallDir", inst);
     key.setString("", "ConfigurationDir", serverConf);
-    Values values = probe({{"VELMAR_ENV", key.path()}}, dir.path(), exe);
-    EXPECT_EQ(values.at("installDir"), inst);
-    EXPECT_EQ(values.at("configDir"), serverConf);
-    EXPECT_EQ(values.at("moduleType"), "Server");
+    expectValues(probe({{"VELMAR_ENV", key.path()}}, dir.path(), exe),
+                 {{"installDir", inst}, {"configDir", serverConf}, {"moduleType", "Server"}});
 
     key.setString("", "ConfigurationDir", clientConf);
-    values = probe({{"VELMAR_ENV", key.path()}}, dir.path(), exe);
-    EXPECT_EQ(values.at("configDir"), clientConf);
-    EXPECT_EQ(values.at("moduleType"), "Client");
+    expectValues(probe({{"VELMAR_ENV", key.path()}}, dir.path(), exe),
+                 {{"configDir", clientConf}, {"moduleType", "Client"}});
 }
 
 TEST_F(Resolution, SearchAboveProgramDirectoryBeforeWorkingDirectory) {
     const std::string configuration = dir.makeDir("Suite\\Configuration");
     dir.makeDir("work\\etc");
     const std::string exe = helperIn("Suite\\bin");
-    const Values values = probe({}, dir.makeDir("work"), exe);
-    EXPECT_EQ(values.at("programDir"), dir.path() + "Suite\\bin\\");
-    EXPECT_EQ(values.at("configDir"), configuration.substr(0, configuration.size() - 1));
-    EXPECT_EQ(values.at("installDir"), dir.path() + "Suite\\");
-    EXPECT_EQ(values.at("moduleType"), "Client");
+    expectValues(probe({}, dir.makeDir("work"), exe),
+                 {{"programDir", dir.path() + "Suite\\bin\\"},
+                  {"configDir", configuration.substr(0, configuration.size() - 1)},
+                  {"installDir", dir.path() + "Suite\\"},
+                  {"moduleType", "Client"}});
 }
 
 TEST_F(Resolution, SearchAboveWorkingDirectory) {
     dir.makeDir("work\\etc");
     dir.makeFile("work\\etc\\server.conf");
     const std::string exe = helperIn("bin");
-    const Values values = probe({}, dir.makeDir("work\\deep\\deeper"), exe);
-    EXPECT_EQ(values.at("configDir"), dir.path() + "work\\etc");
-    EXPECT_EQ(values.at("installDir"), dir.path() + "work\\");
-    // server.conf inside a directory named without a trailing separator.
-    EXPECT_EQ(values.at("moduleType"), "Server");
+    // server.conf inside a directory named without a trailing separator: Server.
+    expectValues(probe({}, dir.makeDir("work\\deep\\deeper"), exe),
+                 {{"configDir", dir.path() + "work\\etc"},
+                  {"installDir", dir.path() + "work\\"},
+                  {"moduleType", "Server"}});
 }
 
 TEST_F(Resolution, ConfigurationBelowInstallDirectoryLast) {
     const std::string inst = dir.makeDir("inst");
     dir.makeDir("inst\\Configuration");
     const std::string exe = helperIn("bin");
-    const Values values = probe({{"VelmarInstallDir", inst}}, dir.makeDir("cwd"), exe);
-    EXPECT_EQ(values.at("installDir"), inst);
-    EXPECT_EQ(values.at("configDir"), inst + "Configuration");
+    expectValues(probe({{"VelmarInstallDir", inst}}, dir.makeDir("cwd"), exe),
+                 {{"installDir", inst}, {"configDir", inst + "Configuration"}});
 }
 
 TEST_F(Resolution, NothingFoundLeavesDirectoriesEmptyAndClient) {
     const std::string exe = helperIn("bin");
-    const Values values = probe({}, dir.makeDir("cwd"), exe);
-    EXPECT_EQ(values.at("installDir"), "");
-    EXPECT_EQ(values.at("configDir"), "");
-    EXPECT_EQ(values.at("moduleType"), "Client");
-    EXPECT_EQ(values.at("isWow64"), kBuiltFor32Bits ? "1" : "0");
+    expectValues(probe({}, dir.makeDir("cwd"), exe), {{"installDir", ""},
+                                                      {"configDir", ""},
+                                                      {"moduleType", "Client"},
+                                                      {"isWow64", kBuiltFor32Bits ? "1" : "0"}});
 }
 
 TEST_F(Resolution, OnlyServerKeySetsModuleTypeServer) {
     SuiteBaseKeys suite;
     const std::string conf = dir.makeDir("conf");
     suite.set("Server", "ConfigurationDir", conf);
-    const Values values = probe({}, dir.makeDir("cwd"), helperIn("bin"), true);
-    EXPECT_EQ(values.at("configDir"), conf);
-    EXPECT_EQ(values.at("moduleType"), "Server");
-    EXPECT_EQ(values.at("suiteKeyPath(Client)"), suite.base() + "Server");
-    EXPECT_EQ(values.at("suiteKeyPath()"), suite.base() + "Server");
+    expectValues(probe({}, dir.makeDir("cwd"), helperIn("bin"), true),
+                 {{"configDir", conf},
+                  {"moduleType", "Server"},
+                  {"suiteKeyPath(Client)", suite.base() + "Server"},
+                  {"suiteKeyPath()", suite.base() + "Server"}});
 }
 
 TEST_F(Resolution, DifferentClientAndServerValuesThenClientAgain) {
     SuiteBaseKeys suite;
     suite.set("Client", "InstallDir", "C:\\FromClient\\");
     suite.set("Server", "InstallDir", "C:\\FromServer\\");
-    const Values values = probe({}, dir.makeDir("cwd"), helperIn("bin"), true);
     // Unresolvable at first; once the module type is Client, the Client key.
-    EXPECT_EQ(values.at("installDir"), "C:\\FromClient\\");
-    EXPECT_EQ(values.at("moduleType"), "Client");
-    EXPECT_EQ(values.at("suiteKeyPath(Resources)"), suite.base() + "Client");
-    EXPECT_EQ(values.at("suiteKeyPath(Server)"), suite.base() + "Server");
+    expectValues(probe({}, dir.makeDir("cwd"), helperIn("bin"), true),
+                 {{"installDir", "C:\\FromClient\\"},
+                  {"moduleType", "Client"},
+                  {"suiteKeyPath(Resources)", suite.base() + "Client"},
+                  {"suiteKeyPath(Server)", suite.base() + "Server"}});
 }
 
 TEST_F(Resolution, SuiteKeyWordFollowsRecordAndModuleType) {
     SuiteBaseKeys suite;
     suite.set("Server", "", "");
-    struct Case {
-        Values variables;
-        const char* client;
-        const char* resources;
-    };
-    const Case cases[] = {
-        {{{"VelmarModuleType", "client"}}, "Resources", "Resources"},
-        {{{"VelmarModuleType", "server"}}, "Server", "Server"},
-    };
     const std::string exe = helperIn("bin");
-    for (const Case& c : cases) {
-        const Values values = probe(c.variables, dir.makeDir("cwd"), exe, true);
-        EXPECT_EQ(values.at("suiteKeyPath(Client)"), suite.base() + c.client);
-        EXPECT_EQ(values.at("suiteKeyPath(Resources)"), suite.base() + c.resources);
-        EXPECT_EQ(values.at("suiteKeyPath(Server)"), suite.base() + "Server");
+    const std::string base = suite.base();
+    // Only the Server key: the client words fall back to Resources for a
+    // client, to the Server key for a server.
+    const std::pair<const char*, const char*> onlyServer[] = {{"client", "Resources"},
+                                                              {"server", "Server"}};
+    for (const auto& c : onlyServer) {
+        expectValues(probe({{"VelmarModuleType", c.first}}, dir.makeDir("cwd"), exe, true),
+                     {{"suiteKeyPath(Client)", base + c.second},
+                      {"suiteKeyPath(Resources)", base + c.second},
+                      {"suiteKeyPath(Server)", base + "Server"}});
     }
     suite.set("Client", "", "");
     suite.set("Resources", "", "");
-    const Values all = probe({{"VelmarModuleType", "server"}}, dir.makeDir("cwd"), exe, true);
-    EXPECT_EQ(all.at("suiteKeyPath(Client)"), suite.base() + "Client");
-    EXPECT_EQ(all.at("suiteKeyPath(Resources)"), suite.base() + "Resources");
-    EXPECT_EQ(all.at("suiteKeyPath()"), suite.base() + "Server");
+    expectValues(probe({{"VelmarModuleType", "server"}}, dir.makeDir("cwd"), exe, true),
+                 {{"suiteKeyPath(Client)", base + "Client"},
+                  {"suiteKeyPath(Resources)", base + "Resources"},
+                  {"suiteKeyPath()", base + "Server"}});
 
     // The override names a key of the selected hive.
-    const Values overridden = probe({{"VELMAR_ENV", key.path()}}, dir.makeDir("cwd"), exe);
-    EXPECT_EQ(overridden.at("suiteKeyPath(Client)"), key.path());
-    EXPECT_EQ(overridden.at("suiteKeyPath()"), key.path());
+    expectValues(probe({{"VELMAR_ENV", key.path()}}, dir.makeDir("cwd"), exe),
+                 {{"suiteKeyPath(Client)", key.path()}, {"suiteKeyPath()", key.path()}});
 }
 
 }  // namespace

@@ -39,49 +39,41 @@ PathTest existing(std::set<std::string> paths) {
     return [paths](const std::string& path) { return paths.count(path) > 0; };
 }
 
-TEST(DirectoryVariables, FirstSetVariableDecidesAlone) {
+TEST(DirectoryVariables, ConsultedInOrderUntilTheFirstSetOneWhichDecidesAlone) {
+    const std::vector<std::string> install = {"VelmarInstallDir", "velmar_installdir",
+                                              "installdir"};
+    const std::vector<std::string> config = {
+        "VelmarConfDir", "VelmarConfigDir", "velmar_confdir", "velmar_configdir",
+        "velmar_configurationdir", "confdir", "configdir"};
     struct Case {
+        bool config;
         std::map<std::string, std::string> variables;
         std::set<std::string> paths;
         const char* result;
-        size_t asked;
+        size_t asked;  // how many of the names, from the first
     };
     const Case cases[] = {
         // Missing first: folded, separator added.
-        {{{"VelmarInstallDir", "C:/Velmar//inst"}}, {"C:\\Velmar\\inst\\"}, "C:\\Velmar\\inst\\", 1},
+        {false, {{"VelmarInstallDir", "C:/Velmar//inst"}}, {"C:\\Velmar\\inst\\"},
+         "C:\\Velmar\\inst\\", 1},
         // The first one set does not exist: the later, existing one is not consulted.
-        {{{"VelmarInstallDir", "C:\\missing"}, {"velmar_installdir", "C:\\there"}},
+        {false, {{"VelmarInstallDir", "C:\\missing"}, {"velmar_installdir", "C:\\there"}},
          {"C:\\there\\"}, "", 1},
         // An empty value counts as set.
-        {{{"VelmarInstallDir", ""}, {"installdir", "C:\\there"}}, {"C:\\there\\"}, "", 1},
-        {{{"installdir", "C:\\there\\"}}, {"C:\\there\\"}, "C:\\there\\", 3},
-        {{}, {}, "", 3},
+        {false, {{"VelmarInstallDir", ""}, {"installdir", "C:\\there"}}, {"C:\\there\\"}, "", 1},
+        {false, {{"installdir", "C:\\there\\"}}, {"C:\\there\\"}, "C:\\there\\", 3},
+        {false, {}, {}, "", 3},
+        {true, {}, {}, "", 7},
+        {true, {{"configdir", "C:/Velmar//conf"}}, {"C:\\Velmar\\conf\\"},
+         "C:\\Velmar\\conf\\", 7},
     };
     for (const Case& c : cases) {
         FakeEnvironment env{c.variables, {}};
-        EXPECT_EQ(directoryFromVariables(installDirVariables(), env.reader(), existing(c.paths)),
-                  c.result);
-        EXPECT_EQ(env.asked.size(), c.asked);
+        const auto& names = c.config ? configDirVariables() : installDirVariables();
+        const auto& order = c.config ? config : install;
+        EXPECT_EQ(directoryFromVariables(names, env.reader(), existing(c.paths)), c.result);
+        EXPECT_EQ(env.asked, std::vector<std::string>(order.begin(), order.begin() + c.asked));
     }
-}
-
-TEST(DirectoryVariables, ConsultedInTheirOrder) {
-    FakeEnvironment env;
-    directoryFromVariables(configDirVariables(), env.reader(), existing({}));
-    const std::vector<std::string> configOrder = {
-        "VelmarConfDir", "VelmarConfigDir", "velmar_confdir", "velmar_configdir",
-        "velmar_configurationdir", "confdir", "configdir"};
-    EXPECT_EQ(env.asked, configOrder);
-    FakeEnvironment install;
-    directoryFromVariables(installDirVariables(), install.reader(), existing({}));
-    const std::vector<std::string> installOrder = {"VelmarInstallDir", "velmar_installdir",
-                                                   "installdir"};
-    EXPECT_EQ(install.asked, installOrder);
-
-    FakeEnvironment later{{{"configdir", "C:/Velmar//conf"}}, {}};
-    EXPECT_EQ(directoryFromVariables(configDirVariables(), later.reader(),
-                                     existing({"C:\\Velmar\\conf\\"})),
-              "C:\\Velmar\\conf\\");
 }
 
 TEST(RegistryDirectoryChoice, ClientAndServerReadingsReconciled) {
@@ -121,12 +113,7 @@ TEST(ConfigDirSearch, NearestConfigurationOrEtcUpwards) {
         {"", {"Configuration"}, ""},
     };
     for (const Case& c : cases) {
-        std::vector<std::string> tried;
-        PathTest test = [&](const std::string& p) {
-            tried.push_back(p);
-            return c.paths.count(p) > 0;
-        };
-        EXPECT_EQ(findConfigDirAbove(c.start, test), c.result) << c.start;
+        EXPECT_EQ(findConfigDirAbove(c.start, existing(c.paths)), c.result) << c.start;
     }
     std::vector<std::string> tried;
     findConfigDirAbove("C:\\Suite\\bin\\", [&](const std::string& p) {
@@ -201,21 +188,18 @@ TEST(RegistryData, TrailingZerosGoInnerZerosStay) {
     EXPECT_EQ(textFromRegistryData(lead.data(), lead.size()), lead);
 }
 
-class MapSource : public ReferenceSource {
-public:
+struct MapSource : ReferenceSource {
     using Values = std::map<std::string, std::string>;
-    explicit MapSource(Values values) : values_(std::move(values)) {}
+    explicit MapSource(Values values) : values(std::move(values)) {}
     bool readRaw(const std::string& name, std::string& text) override {
         reads.push_back(name);
-        auto it = values_.find(name);
-        if (it == values_.end()) return false;
+        auto it = values.find(name);
+        if (it == values.end()) return false;
         text = it->second;
         return true;
     }
+    Values values;
     std::vector<std::string> reads;
-
-private:
-    std::map<std::string, std::string> values_;
 };
 
 std::string resolved(std::string text, MapSource& source) {
@@ -228,7 +212,9 @@ TEST(References, ReadableReplacedUnreadableKept) {
                       {"Nested", "${Other}\\log"},
                       {"Empty", ""},
                       {"", "default"},
-                      {"Brace", "${"}});
+                      {"Brace", "${"},
+                      {"AVeryLongReferenceName", "v"},
+                      {"B", "b"}});
     const std::pair<const char*, const char*> cases[] = {
         {"${Other}\\conf", "C:\\Velmar\\conf"},
         {"${Nested}", "C:\\Velmar\\log"},
@@ -245,13 +231,10 @@ TEST(References, ReadableReplacedUnreadableKept) {
         {"no references", "no references"},
         {"${Brace}}${Other}", "${}C:\\Velmar"},
         {"${Other}}", "C:\\Velmar}"},
+        // A short value does not hide the next reference.
+        {"${AVeryLongReferenceName}${B}", "vb"},
     };
     for (const auto& c : cases) EXPECT_EQ(resolved(c.first, source), c.second) << c.first;
-}
-
-TEST(References, ShortValueDoesNotHideTheNextReference) {
-    MapSource source(MapSource::Values{{"AVeryLongReferenceName", "v"}, {"B", "b"}});
-    EXPECT_EQ(resolved("${AVeryLongReferenceName}${B}", source), "vb");
 }
 
 TEST(References, InsertedTextIsNotScannedAgain) {

@@ -76,28 +76,25 @@ TEST_F(Registry, SelectHiveTakesOnlyTheFiveExactNames) {
     }
 }
 
-TEST_F(Registry, OperationsOpenKeysUnderTheCurrentHive) {
+TEST_F(Registry, KeysExistWhenOpenableUnderTheCurrentHive) {
     key.setString("", "Where", "user");
+    key.setString("child", "v", "x");
     std::string text;
     EXPECT_EQ(readRegistryString(key.path(), "Where", text, false), 0u);
-    EXPECT_TRUE(keyExists(key.path(), false));
+    const std::pair<std::string, bool> keys[] = {{key.path(), true},
+                                                 {key.sub("child"), true},
+                                                 {key.sub("missing"), false},
+                                                 {key.sub("child\\deeper"), false}};
+    for (const auto& k : keys) EXPECT_EQ(keyExists(k.first, false), k.second) << k.first;
     ASSERT_TRUE(selectHive("HKEY_USERS"));
-    text.clear();
     EXPECT_EQ(readRegistryString(key.path(), "Where", text, false), 2u);
     EXPECT_FALSE(keyExists(key.path(), false));
 }
 
-TEST_F(Registry, KeyExistsForOpenableKeysOnly) {
-    key.setString("child", "v", "x");
-    EXPECT_TRUE(keyExists(key.path(), false));
-    EXPECT_TRUE(keyExists(key.sub("child"), false));
-    EXPECT_FALSE(keyExists(key.sub("missing"), false));
-    EXPECT_FALSE(keyExists(key.sub("child\\deeper"), false));
-}
-
-TEST_F(Registry, ReadStringKeepsTheStoredBytes) {
+TEST_F(Registry, ReadStringKeepsTheStoredBytesOrLeavesTheTextAlone) {
     const std::string multi("one\0two\0\0", 9);
     const std::string longText(5000, 'L');
+    const DWORD number = 7;
     key.setString("", "plain", "C:\\Velmar");
     key.setString("", "expand", "%SystemRoot%\\x", REG_EXPAND_SZ);
     key.setBytes("", "multi", REG_MULTI_SZ, multi.data(), static_cast<DWORD>(multi.size()));
@@ -106,23 +103,33 @@ TEST_F(Registry, ReadStringKeepsTheStoredBytes) {
     key.setString("", "long", longText);
     key.setString("", "empty", "");
     key.setString("", "", "default value");
+    key.setBytes("", "dword", REG_DWORD, &number, sizeof(number));
+    key.setBytes("", "binary", REG_BINARY, "ab", 2);
+    key.setBytes("", "none", REG_NONE, "ab", 2);
     struct Case {
+        std::string key;
         const char* name;
-        std::string text;
+        unsigned code;
+        std::string text;  // "stale" when it is left alone
     };
     const Case cases[] = {
-        {"plain", "C:\\Velmar"},
-        {"expand", "%SystemRoot%\\x"},
-        {"multi", std::string("one\0two", 7)},
-        {"zeros", "ab"},
-        {"unterminated", "abc"},
-        {"long", longText},
-        {"empty", ""},
-        {"", "default value"},
+        {key.path(), "plain", 0, "C:\\Velmar"},
+        {key.path(), "expand", 0, "%SystemRoot%\\x"},
+        {key.path(), "multi", 0, std::string("one\0two", 7)},
+        {key.path(), "zeros", 0, "ab"},
+        {key.path(), "unterminated", 0, "abc"},
+        {key.path(), "long", 0, longText},
+        {key.path(), "empty", 0, ""},
+        {key.path(), "", 0, "default value"},
+        {key.path(), "dword", 3, "stale"},
+        {key.path(), "binary", 3, "stale"},
+        {key.path(), "none", 3, "stale"},
+        {key.path(), "missing", 2, "stale"},
+        {key.sub("missing"), "plain", 2, "stale"},
     };
     for (const Case& c : cases) {
         std::string text = "stale";
-        EXPECT_EQ(readRegistryString(key.path(), c.name, text, false), 0u) << c.name;
+        EXPECT_EQ(readRegistryString(c.key, c.name, text, false), c.code) << c.name;
         EXPECT_EQ(text, c.text) << c.name;
     }
 }
@@ -140,30 +147,6 @@ TEST_F(Registry, ReadStringOfOddLengthUnicodeData) {
     ASSERT_EQ(readRegistryString(key.path(), "odd", text, false), 0u);
     EXPECT_EQ(text.substr(0, 2), "ab");
     EXPECT_LE(text.size(), 3u);
-}
-
-TEST_F(Registry, ReadStringFailuresLeaveTheTextAlone) {
-    const DWORD number = 7;
-    key.setBytes("", "dword", REG_DWORD, &number, sizeof(number));
-    key.setBytes("", "binary", REG_BINARY, "ab", 2);
-    key.setBytes("", "none", REG_NONE, "ab", 2);
-    struct Case {
-        std::string key;
-        const char* name;
-        unsigned code;
-    };
-    const Case cases[] = {
-        {key.path(), "dword", 3},
-        {key.path(), "binary", 3},
-        {key.path(), "none", 3},
-        {key.path(), "missing", 2},
-        {key.sub("missing"), "plain", 2},
-    };
-    for (const Case& c : cases) {
-        std::string text = "untouched";
-        EXPECT_EQ(readRegistryString(c.key, c.name, text, false), c.code) << c.name;
-        EXPECT_EQ(text, "untouched") << c.name;
-    }
 }
 
 TEST_F(Registry, ReadDwordTakesOnlyFourByteDwords) {
@@ -316,6 +299,7 @@ TEST_F(Registry, SuiteKeyBaseNamesWow6432NodeUnderWow64) {
     const std::string path = suiteKeyPath("Client");
     EXPECT_EQ(path.compare(0, expected.size(), expected), 0) << path;
     EXPECT_EQ(path.find('\\', expected.size()), std::string::npos) << path;
+    EXPECT_EQ(isWow64(), kBuiltFor32Bits) << "asked again";
 }
 
 TEST_F(Registry, SuiteWritersAndDwordReader) {
