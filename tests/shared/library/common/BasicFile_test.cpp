@@ -266,7 +266,9 @@ TEST_F(BasicFileTest, DataThatCannotReachTheDiskIsReported) {
         EXPECT_TRUE(f.write(std::string("buffered")));  // still in the stream's buffer
         EXPECT_FALSE(byClose ? f.close() : f.flush());
         EXPECT_EQ(f.lastError(), BasicFile::kFlushFailed);
-        if (byClose) EXPECT_FALSE(f.isOpen());
+        if (byClose) {
+            EXPECT_FALSE(f.isOpen());
+        }
     }
 
     BasicFile h;
