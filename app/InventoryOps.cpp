@@ -1,8 +1,9 @@
-#include "InventoryOps.h"
+#include "app/InventoryOps.h"
 
-#include "Environment.h"
-#include "SystemInfo.h"
-#include "WinHandle.h"
+#include "shared/library/common/win32/Environment.h"
+#include "shared/library/common/SystemInfo.h"
+#include "shared/library/common/win32/WinHandle.h"
+#include "shared/library/common/win32/Wow64.h"
 
 #include <lm.h>
 
@@ -17,19 +18,9 @@ constexpr DWORD kDnsDomainBuffer = 512;
 constexpr int kWorkgroupBuffer = 260;
 constexpr int kServerR2Metric = 89;  // SM_SERVERR2
 
-using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
 using GetNativeSystemInfoFn = void(WINAPI*)(LPSYSTEM_INFO);
 
 HostIdentityHooks hooks;
-
-// GetProcAddress answers a generic function pointer; going through void(*)()
-// tells the compiler the cast to the real signature is meant.
-template <typename Fn>
-Fn lookUp(const char* module, const char* name) {
-    HMODULE handle = ::GetModuleHandleA(module);
-    if (handle == nullptr) return nullptr;
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(handle, name)));
-}
 
 bool readVersion(OsVersion& version) {
     OSVERSIONINFOEXA info{};
@@ -47,7 +38,7 @@ bool readVersion(OsVersion& version) {
 uint32_t nativeProcessorArchitecture() {
     SYSTEM_INFO info{};
     static const GetNativeSystemInfoFn native =
-        lookUp<GetNativeSystemInfoFn>("kernel32.dll", "GetNativeSystemInfo");
+        lookUpSystemFunction<GetNativeSystemInfoFn>("kernel32.dll", "GetNativeSystemInfo");
     if (native != nullptr) {
         native(&info);
     } else {
@@ -76,15 +67,6 @@ bool workgroupName(std::string& name) {
 }
 
 }  // namespace
-
-bool isWow64() {
-    static const IsWow64ProcessFn query =
-        lookUp<IsWow64ProcessFn>("kernel32", "IsWow64Process");
-    if (query == nullptr) return false;
-    BOOL wow64 = FALSE;
-    if (!query(::GetCurrentProcess(), &wow64)) return false;
-    return wow64 != FALSE;
-}
 
 std::string getOsProductName() {
     selectHive("HKEY_LOCAL_MACHINE");

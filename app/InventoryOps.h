@@ -3,17 +3,15 @@
 // 32-bit process on 64-bit Windows that selects the 32-bit registry view.
 #pragma once
 
-#include "OsNames.h"
+#include "app/OsNames.h"
+#include "shared/library/common/win32/Wow64.h"
 
 #include <cstdint>
 #include <string>
 
 namespace Velmar {
 
-// True when IsWow64Process (looked up in kernel32 on the first call and kept)
-// exists and says this process runs under WOW64; false when it is missing,
-// fails or says no.
-bool isWow64();
+// isWow64() selects the 32-bit registry view; the library keeps it.
 
 // Fills the four texts. Failures leave documented defaults: architecture
 // "error" or "unknown", OS name empty or built from the version numbers, host

@@ -1,6 +1,6 @@
-#include "OsNames.h"
+#include "app/OsNames.h"
 
-#include "FileUtils.h"
+#include "shared/library/common/FileUtils.h"
 
 namespace Velmar {
 

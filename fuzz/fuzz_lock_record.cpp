@@ -1,6 +1,6 @@
 // Lock file text from disk: any bytes must parse without fault, and a record
 // that read back in full must survive being written and read again.
-#include "LockRecord.h"
+#include "shared/library/common/LockRecord.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -5,7 +5,7 @@
 // countChar, bytes 1-2 give countChar's start and count, bytes 3-10 a double;
 // the rest is the text. The text split at its first 0x00 gives the pattern and
 // the replacement of replaceAll (up to the second 0x00).
-#include "FileUtils.h"
+#include "shared/library/common/FileUtils.h"
 
 #include <cmath>
 #include <cstdint>

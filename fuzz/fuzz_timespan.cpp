@@ -1,7 +1,7 @@
 // Span texts from configuration files: parsing must never crash or overflow, and
 // everything but a missing leading "P" must parse.
-#include "Exception.h"
-#include "TimeSpan.h"
+#include "shared/library/common/Exception.h"
+#include "shared/library/common/TimeSpan.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Zone texts from the environment, configuration files and lock files: the zone
 // notation, UTC offsets, the three forms of a zone given as text and the full UTC
 // date text. Nothing may crash or overflow, and the written forms read back.
-#include "DateTime.h"
-#include "ZoneInfo.h"
+#include "shared/library/common/DateTime.h"
+#include "shared/library/common/ZoneInfo.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "InventoryOps.h"
+#include "app/InventoryOps.h"
 
-#include "SystemInfo.h"
-#include "WinApi.h"
+#include "shared/library/common/SystemInfo.h"
+#include "shared/library/common/win32/WinApi.h"
 
 #include <gtest/gtest.h>
 

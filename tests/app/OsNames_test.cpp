@@ -1,4 +1,4 @@
-#include "OsNames.h"
+#include "app/OsNames.h"
 
 #include <gtest/gtest.h>
 

@@ -7,8 +7,8 @@
 //
 // Exit codes: 2 wrong arguments, 3 the open or the write failed, 4 the marker
 // could not be made, 5 the close failed.
-#include "Exception.h"
-#include "FilePlain.h"
+#include "shared/library/common/Exception.h"
+#include "shared/library/common/FilePlain.h"
 
 #include <cstdio>
 #include <string>

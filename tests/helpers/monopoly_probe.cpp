@@ -4,7 +4,7 @@
 //   monopoly_probe hold NAME  takes the lock, prints "held" or "refused", then
 //                             keeps it until its standard input ends; exits
 //                             without giving it back
-#include "Monopoly.h"
+#include "shared/library/common/Monopoly.h"
 
 #include <cstdio>
 #include <cstdlib>

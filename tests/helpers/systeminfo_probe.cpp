@@ -2,8 +2,8 @@
 // values in its own environment and working directory and prints them, one
 // "name=value" per line. With the argument "hive=NAME" the registry hive is
 // selected first.
-#include "InventoryOps.h"
-#include "SystemInfo.h"
+#include "shared/library/common/win32/Wow64.h"
+#include "shared/library/common/SystemInfo.h"
 
 #include <cstdio>
 #include <string>

@@ -1,4 +1,4 @@
-#include "BasicFile.h"
+#include "shared/library/common/BasicFile.h"
 
 #include <algorithm>
 #include <cstring>

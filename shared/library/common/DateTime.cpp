@@ -1,6 +1,6 @@
-#include "DateTime.h"
+#include "shared/library/common/DateTime.h"
 
-#include "CivilTime.h"
+#include "shared/library/common/CivilTime.h"
 
 #include <cstdio>
 #include <cstdlib>

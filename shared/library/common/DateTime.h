@@ -3,9 +3,9 @@
 // zone it was made in or is to be shown in.
 #pragma once
 
-#include "TimeBase.h"
-#include "TimeSpan.h"
-#include "ZoneInfo.h"
+#include "shared/library/common/TimeBase.h"
+#include "shared/library/common/TimeSpan.h"
+#include "shared/library/common/ZoneInfo.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "Exception.h"
+#include "shared/library/common/Exception.h"
 
 #include <iterator>
 

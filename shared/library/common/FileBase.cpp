@@ -1,8 +1,8 @@
-#include "FileBase.h"
+#include "shared/library/common/FileBase.h"
 
-#include "Exception.h"
-#include "FileUtils.h"
-#include "LockFile.h"
+#include "shared/library/common/Exception.h"
+#include "shared/library/common/FileUtils.h"
+#include "shared/library/common/LockFile.h"
 
 #include <atomic>
 

@@ -2,7 +2,7 @@
 // a temporary copy for safe updates. Failures raise FileException.
 #pragma once
 
-#include "TimeSpan.h"
+#include "shared/library/common/TimeSpan.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,10 +1,10 @@
 // Operations on the file system over the ANSI Windows API.
-#include "FileOps.h"
+#include "shared/library/common/FileOps.h"
 
-#include "Environment.h"
-#include "FileUtils.h"
-#include "WinApi.h"
-#include "WinHandle.h"
+#include "shared/library/common/win32/Environment.h"
+#include "shared/library/common/FileUtils.h"
+#include "shared/library/common/win32/WinApi.h"
+#include "shared/library/common/win32/WinHandle.h"
 
 namespace Velmar {
 

@@ -2,7 +2,7 @@
 // every operation reports through its result. Paths are 8-bit (ANSI).
 #pragma once
 
-#include "DateTime.h"
+#include "shared/library/common/DateTime.h"
 
 #include <cstdint>
 #include <string>

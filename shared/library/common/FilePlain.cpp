@@ -1,9 +1,9 @@
-#include "FilePlain.h"
+#include "shared/library/common/FilePlain.h"
 
-#include "DateTime.h"
-#include "Exception.h"
-#include "FileOps.h"
-#include "LockFile.h"
+#include "shared/library/common/DateTime.h"
+#include "shared/library/common/Exception.h"
+#include "shared/library/common/FileOps.h"
+#include "shared/library/common/LockFile.h"
 
 #include <algorithm>
 #include <chrono>

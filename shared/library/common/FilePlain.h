@@ -4,8 +4,8 @@
 // half-written file under its own name. Every failure raises FileException.
 #pragma once
 
-#include "BasicFile.h"
-#include "FileBase.h"
+#include "shared/library/common/BasicFile.h"
+#include "shared/library/common/FileBase.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
 // String and path functions: portable, no Windows API.
-#include "FileUtils.h"
+#include "shared/library/common/FileUtils.h"
 
 #include <cstdio>
 #include <vector>

@@ -1,8 +1,8 @@
-#include "LockFile.h"
+#include "shared/library/common/LockFile.h"
 
-#include "FileOps.h"
-#include "LockRecord.h"
-#include "WinApi.h"
+#include "shared/library/common/FileOps.h"
+#include "shared/library/common/LockRecord.h"
+#include "shared/library/common/win32/WinApi.h"
 
 #include <atomic>
 #include <limits>

@@ -3,9 +3,9 @@
 // claim is advisory; it is tested by its content and its expiry.
 #pragma once
 
-#include "BasicFile.h"
-#include "DateTime.h"
-#include "TimeSpan.h"
+#include "shared/library/common/BasicFile.h"
+#include "shared/library/common/DateTime.h"
+#include "shared/library/common/TimeSpan.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "Monopoly.h"
+#include "shared/library/common/Monopoly.h"
 
-#include "WinHandle.h"
+#include "shared/library/common/win32/WinHandle.h"
 
 namespace Velmar {
 

@@ -1,11 +1,11 @@
-#include "SystemInfo.h"
+#include "shared/library/common/SystemInfo.h"
 
-#include "Environment.h"
-#include "FileOps.h"
-#include "FileUtils.h"
-#include "InventoryOps.h"
-#include "SystemInfoRules.h"
-#include "WinHandle.h"
+#include "shared/library/common/win32/Environment.h"
+#include "shared/library/common/FileOps.h"
+#include "shared/library/common/FileUtils.h"
+#include "shared/library/common/SystemInfoRules.h"
+#include "shared/library/common/win32/WinHandle.h"
+#include "shared/library/common/win32/Wow64.h"
 
 #include <algorithm>
 #include <cstdio>

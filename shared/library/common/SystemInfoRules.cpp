@@ -1,6 +1,6 @@
-#include "SystemInfoRules.h"
+#include "shared/library/common/SystemInfoRules.h"
 
-#include "FileUtils.h"
+#include "shared/library/common/FileUtils.h"
 
 namespace Velmar {
 

@@ -1,4 +1,4 @@
-#include "TimeBase.h"
+#include "shared/library/common/TimeBase.h"
 
 namespace Velmar {
 

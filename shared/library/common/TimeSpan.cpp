@@ -1,6 +1,6 @@
-#include "TimeSpan.h"
+#include "shared/library/common/TimeSpan.h"
 
-#include "Exception.h"
+#include "shared/library/common/Exception.h"
 
 #include <limits>
 

@@ -2,7 +2,7 @@
 // durations ("P1DT2H3M4S") or built from days, hours, minutes and seconds.
 #pragma once
 
-#include "TimeBase.h"
+#include "shared/library/common/TimeBase.h"
 
 #include <cstdint>
 #include <string>

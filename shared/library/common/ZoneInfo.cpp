@@ -1,7 +1,7 @@
-#include "ZoneInfo.h"
+#include "shared/library/common/ZoneInfo.h"
 
-#include "CivilTime.h"
-#include "DateTime.h"
+#include "shared/library/common/CivilTime.h"
+#include "shared/library/common/DateTime.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "Environment.h"
+#include "shared/library/common/win32/Environment.h"
 
-#include "WinApi.h"
+#include "shared/library/common/win32/WinApi.h"
 
 #include <vector>
 

@@ -2,7 +2,7 @@
 // of handle. An early return can never leak a handle.
 #pragma once
 
-#include "WinApi.h"
+#include "shared/library/common/win32/WinApi.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "DateTime.h"
+#include "shared/library/common/DateTime.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "FileOps.h"
+#include "shared/library/common/FileOps.h"
 
-#include "FileUtils.h"
-#include "WinApi.h"
-#include "WinHandle.h"
-#include "WinTestSupport.h"
+#include "shared/library/common/FileUtils.h"
+#include "shared/library/common/win32/WinApi.h"
+#include "shared/library/common/win32/WinHandle.h"
+#include "tests/support/WinTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
-#include "FilePlain.h"
+#include "shared/library/common/FilePlain.h"
 
-#include "DateTime.h"
-#include "Exception.h"
-#include "TimeSpan.h"
-#include "LockFile.h"
-#include "LockRecord.h"
-#include "WinHandle.h"
-#include "WinTestSupport.h"
+#include "shared/library/common/DateTime.h"
+#include "shared/library/common/Exception.h"
+#include "shared/library/common/TimeSpan.h"
+#include "shared/library/common/LockFile.h"
+#include "shared/library/common/LockRecord.h"
+#include "shared/library/common/win32/WinHandle.h"
+#include "tests/support/WinTestSupport.h"
 
 #include <gtest/gtest.h>
 

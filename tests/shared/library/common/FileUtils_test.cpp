@@ -1,4 +1,4 @@
-#include "FileUtils.h"
+#include "shared/library/common/FileUtils.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "LockRecord.h"
+#include "shared/library/common/LockRecord.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "Monopoly.h"
+#include "shared/library/common/Monopoly.h"
 
-#include "WinTestSupport.h"
+#include "tests/support/WinTestSupport.h"
 
 #include <gtest/gtest.h>
 

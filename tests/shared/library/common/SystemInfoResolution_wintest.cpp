@@ -1,8 +1,8 @@
 // The once-only resolution of the suite's directories and module type, each
 // source on its own, in a helper process started with a controlled environment
 // and working directory (the resolved values live for the whole process).
-#include "SystemInfoRules.h"
-#include "WinTestSupport.h"
+#include "shared/library/common/SystemInfoRules.h"
+#include "tests/support/WinTestSupport.h"
 
 #include <gtest/gtest.h>
 

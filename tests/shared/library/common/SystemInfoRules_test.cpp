@@ -1,4 +1,4 @@
-#include "SystemInfoRules.h"
+#include "shared/library/common/SystemInfoRules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "SystemInfo.h"
+#include "shared/library/common/SystemInfo.h"
 
-#include "InventoryOps.h"
-#include "SystemInfoRules.h"
-#include "WinTestSupport.h"
+#include "shared/library/common/win32/Wow64.h"
+#include "shared/library/common/SystemInfoRules.h"
+#include "tests/support/WinTestSupport.h"
 
 #include <gtest/gtest.h>
 
