@@ -439,6 +439,12 @@ TEST_F(Registry, BothBuildsReachTheSameSuiteKey) {
     } catch (const std::runtime_error& e) {
         GTEST_SKIP() << "the " << other << " build's probe does not start here: " << e.what();
     }
+    // A machine that cannot run 32-bit programs may start the process and
+    // lose it before the program's first line.
+    if (run.exitCode != 0 && run.output.empty()) {
+        GTEST_SKIP() << "the " << other << " build's probe did not run here (exit code "
+                     << run.exitCode << ")";
+    }
     EXPECT_EQ(run.exitCode, 0u) << run.output;
     EXPECT_NE(run.output.find("write(FromOther)=0\r\n"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("read(FromThisBuild)=0:written here\r\n"), std::string::npos)
