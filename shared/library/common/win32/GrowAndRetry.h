@@ -21,8 +21,9 @@ constexpr size_t kMaxGrownBuffer = std::numeric_limits<uint32_t>::max();
 // larger number when it did not (the size it asked for, when it tells one). The
 // buffer then grows to the larger of that size and twice its own, never past
 // `limit`, and the call is repeated: what is read may grow between two calls.
-// Answers true with the result in buffer[0, size); false when `call` failed or
-// the result would not fit in `limit` bytes. `buffer` must not be empty.
+// Answers true with the result in buffer[0, size); false, `size` untouched,
+// when `call` failed or the result would not fit in `limit` bytes. `buffer`
+// must not be empty.
 // Throws std::bad_alloc when the buffer cannot grow.
 template <typename Call>
 bool growAndRetry(std::vector<char>& buffer, uint32_t& size, Call&& call,
