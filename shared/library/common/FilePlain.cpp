@@ -83,9 +83,12 @@ void FilePlain::open(uint16_t flags) {
             case LockFile::ClaimResult::kHeldByOther:
                 lock_.reset();
                 VELMAR_THROW(FileException, FileException::FL_IS_LOCKED, "");
-            case LockFile::ClaimResult::kFailed:
+            case LockFile::ClaimResult::kFailed: {
+                const std::string detail =
+                    lock_->lockPath() + " (#" + std::to_string(lock_->systemError()) + ")";
                 lock_.reset();
-                VELMAR_THROW(FileException, FileException::FL_CANNOT_LOCK, "");
+                VELMAR_THROW(FileException, FileException::FL_CANNOT_LOCK, detail);
+            }
         }
         if (!direct) {
             target = tempPath();

@@ -22,8 +22,10 @@ public:
 
     // Codes: 4 already open; 8 a refused flag combination (before the file
     // system is touched); 2 Read alone on a missing path; 1, 18, 17 for the
-    // lock; 19 when the copy of a file whose content is kept (Append, or Read
-    // without Truncate) cannot be made; 5 when the file cannot be opened.
+    // lock (17 with the lock path and the Windows error when the lock file
+    // could not be made or a stale one removed); 19 when the copy of a file
+    // whose content is kept (Append, or Read without Truncate) cannot be made;
+    // 5 when the file cannot be opened.
     void open(uint16_t flags) override;
 
     // Closes, moves the ".tmp" copy over the real file (10 tries 2 s apart; 20
