@@ -102,10 +102,14 @@ TEST_F(LockFileTest, OfTwoLockObjectsOnlyOneGetsTheClaim) {
 
 // Several processes update one file, each appending its own numbered lines
 // under the lock; each update also checks that the file it starts from is whole.
+// They start by racing to take over a stale claim.
 TEST_F(LockFileTest, WritersInSeveralProcessesLoseNoUpdate) {
     constexpr int kWriters = 3;
     constexpr int kLines = 20;
     const std::string path = at("shared.log");
+    const int32_t now = DateTime().getSeconds();
+    writeFile(path + ".lock", DateTime(now - 100).toText() + "\n" + DateTime(now - 70).toText() +
+                                  "\na writer that died\noriginal\n");
     std::vector<std::unique_ptr<ChildProcess>> writers;
     for (int w = 1; w <= kWriters; ++w) {
         writers.push_back(std::make_unique<ChildProcess>(
