@@ -109,7 +109,8 @@ void FilePlain::open(uint16_t flags) {
                 // a file that does not exist.
                 deleteFile(target);
             }
-            // Held after the copy: the copy could not read a file held for writing.
+            // Held only after the copy, so that the copy never reads a file that
+            // this process holds open for writing.
             if (!lock_->holdGuarded()) {
                 deleteFile(target);
                 useTemp_ = false;
