@@ -124,13 +124,19 @@ void DateTime::floor(const TimeSpan& span, const ZoneInfo& zone) {
     const int64_t length = span.getSeconds();
     if (length <= 1) return;
     if (length == kWeek) {
-        floor(TimeSpan(static_cast<int32_t>(civil::kSecondsPerDay)), zone);
-        // Weeks start on Monday (weekday 0), as in the zone rules.
+        const TimeSpan day(static_cast<int32_t>(civil::kSecondsPerDay));
+        floor(day, zone);
+        // Weeks start on Monday (weekday 0), as in the zone rules. The start of
+        // a local day need not be its 00:00 (a change at 00:00 skips that hour),
+        // so moving that start back by whole days can land an hour off Monday's
+        // start. Step back to the middle of Monday instead and truncate that to
+        // its day: midday is a delta away from either end of the day.
         const int64_t local = int64_t{seconds_} + zone.offsetAt(seconds_);
         const int32_t weekday = civil::fieldsFromSeconds(local).weekday;
-        const bool wasDst = zone.isDst(seconds_);
-        const int64_t monday = int64_t{seconds_} - weekday * civil::kSecondsPerDay;
-        seconds_ = civil::clampTo32(correctForDstChange(zone, wasDst, monday));
+        const int64_t mondayMidday =
+            int64_t{seconds_} - weekday * civil::kSecondsPerDay + civil::kSecondsPerDay / 2;
+        seconds_ = civil::clampTo32(mondayMidday);
+        floor(day, zone);
         return;
     }
     const bool wasDst = zone.isDst(seconds_);

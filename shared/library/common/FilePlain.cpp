@@ -74,11 +74,22 @@ void FilePlain::open(uint16_t flags) {
         } catch (const std::bad_alloc&) {
             VELMAR_THROW(FileException, FileException::FL_MEM, "");
         }
-        if (lock_->claimed() && !lock_->unlock()) {
-            lock_.reset();
-            VELMAR_THROW(FileException, FileException::FL_IS_LOCKED, "");
-        }
         const bool direct = (flags & Direct) != 0;
+        // The claim comes first: the copy below must be made of a file that no
+        // other writer of the suite can replace meanwhile.
+        switch (lock_->claim(lockTimeout(), !direct)) {
+            case LockFile::ClaimResult::kClaimed:
+                break;
+            case LockFile::ClaimResult::kHeldByOther:
+                lock_.reset();
+                VELMAR_THROW(FileException, FileException::FL_IS_LOCKED, "");
+            case LockFile::ClaimResult::kFailed: {
+                const std::string detail =
+                    lock_->lockPath() + " (#" + std::to_string(lock_->systemError()) + ")";
+                lock_.reset();
+                VELMAR_THROW(FileException, FileException::FL_CANNOT_LOCK, detail);
+            }
+        }
         if (!direct) {
             target = tempPath();
             useTemp_ = true;
@@ -98,12 +109,14 @@ void FilePlain::open(uint16_t flags) {
                 // a file that does not exist.
                 deleteFile(target);
             }
-        }
-        if (!lock_->lock(lockTimeout(), !direct)) {
-            if (useTemp_) deleteFile(target);
-            useTemp_ = false;
-            lock_.reset();
-            VELMAR_THROW(FileException, FileException::FL_CANNOT_LOCK, "");
+            // Held only after the copy, so that the copy never reads a file that
+            // this process holds open for writing.
+            if (!lock_->holdGuarded()) {
+                deleteFile(target);
+                useTemp_ = false;
+                lock_.reset();
+                VELMAR_THROW(FileException, FileException::FL_CANNOT_LOCK, "");
+            }
         }
     }
 
@@ -137,21 +150,29 @@ void FilePlain::open(uint16_t flags) {
 
 void FilePlain::abandon() {
     file_.close();
-    bool released = true;
-    bool existed = true;
-    if (lock_) {
-        existed = lock_->existedAtStart();
-        released = lock_->unlock();
-        lock_.reset();
-    }
-    // The lock's hold creates the real file when it is missing.
+    // What the open made is removed while the claim still keeps other writers
+    // out; the hold creates the real file when it is missing.
+    const bool existed = lock_ ? lock_->existedAtStart() : true;
+    if (lock_) lock_->releaseGuarded();
     if (!existed) deleteFile(path_);
     if (useTemp_ && pathExists(tempPath())) deleteFile(tempPath());
     useTemp_ = false;
     closed_ = true;
     openFlags_ = 0;
     position_ = 0;
-    if (!released) VELMAR_THROW(FileException, FileException::FL_CANNOT_UNLOCK, "");
+    releaseLock();
+}
+
+void FilePlain::releaseLock() {
+    if (!lock_) return;
+    const bool released = lock_->unlock();
+    const std::string lockPath = lock_->lockPath();
+    const uint32_t error = lock_->systemError();
+    lock_.reset();
+    if (!released) {
+        VELMAR_THROW(FileException, FileException::FL_CANNOT_UNLOCK,
+                     lockPath + " (#" + std::to_string(error) + ")");
+    }
 }
 
 void FilePlain::close() {
@@ -161,26 +182,39 @@ void FilePlain::close() {
         abandon();
         VELMAR_THROW(FileException, FileException::FL_CANNOT_CLOSE, path_);
     }
-    if (lock_) {
-        if (!lock_->unlock()) VELMAR_THROW(FileException, FileException::FL_CANNOT_UNLOCK, "");
-        lock_.reset();
-    }
     closed_ = true;
     openFlags_ = 0;
     position_ = 0;
-    if (useTemp_) moveTempOverReal();
+    // The copy replaces the real file before the claim is released: a writer
+    // that came in between would otherwise copy the old content and put it
+    // back over this update. The hold must go first, or the real file could
+    // not be replaced.
+    bool moved = true;
+    if (useTemp_) {
+        if (lock_) lock_->releaseGuarded();
+        moved = moveTempOverReal();
+    }
+    if (!moved) {
+        try {
+            releaseLock();
+        } catch (const FileException&) {
+            // The failed update is what the caller must hear of.
+        }
+        VELMAR_THROW(FileException, FileException::FL_RENAME,
+                     "Failed to update the file \"" + path_ + "\"");
+    }
+    releaseLock();
 }
 
-void FilePlain::moveTempOverReal() {
+bool FilePlain::moveTempOverReal() {
     for (int attempt = 1; attempt <= kRenameTries; ++attempt) {
         if (moveFile(tempPath(), path_, true)) {
             useTemp_ = false;
-            return;
+            return true;
         }
         if (attempt < kRenameTries) pauseWholeSeconds(kRenamePauseSeconds);
     }
-    VELMAR_THROW(FileException, FileException::FL_RENAME,
-                 "Failed to update the file \"" + path_ + "\"");
+    return false;
 }
 
 void FilePlain::discard() {

@@ -22,14 +22,16 @@ public:
 
     // Codes: 4 already open; 8 a refused flag combination (before the file
     // system is touched); 2 Read alone on a missing path; 1, 18, 17 for the
-    // lock; 19 when the copy of a file whose content is kept (Append, or Read
-    // without Truncate) cannot be made; 5 when the file cannot be opened.
+    // lock (17 with the lock path and the Windows error when the lock file
+    // could not be made or a stale one removed); 19 when the copy of a file
+    // whose content is kept (Append, or Read without Truncate) cannot be made;
+    // 5 when the file cannot be opened.
     void open(uint16_t flags) override;
 
-    // Closes, releases the lock (16 on failure) and moves the ".tmp" copy over
-    // the real file (10 tries 2 s apart; 20 when all fail, the copy is kept).
-    // 7 when buffered data could not be written: the real file is then left
-    // as it was. Does nothing on a closed file.
+    // Closes, moves the ".tmp" copy over the real file (10 tries 2 s apart; 20
+    // when all fail, the copy is kept), and only then releases the lock (16 on
+    // failure). 7 when buffered data could not be written: the real file is
+    // then left as it was. Does nothing on a closed file.
     void close() override;
 
     // Closes without moving the copy over the real file; the real file keeps
@@ -79,7 +81,11 @@ private:
     [[noreturn]] void raiseWriteFailure(uint32_t code) const;
     // Closes the stream and releases the lock, removing what the open made.
     void abandon();
-    void moveTempOverReal();
+    // Releases and drops the lock; code 16 (detail: the lock path and the
+    // Windows error) when its lock file could not be removed.
+    void releaseLock();
+    // False when every try failed; the copy is kept then.
+    bool moveTempOverReal();
 
     BasicFile file_;
     int openExceptions_ = 0;  // exceptions in flight when opened

@@ -15,9 +15,10 @@ namespace {
 constexpr int32_t kInt32Max = std::numeric_limits<int32_t>::max();
 constexpr int64_t kHour = 3600;
 // After a clock change the runtime's year is sampled again only 90 days and one
-// hour later, and that sample is compared with the one after the change: 2161
-// hours read as one hour on the 24-hour clock, so a second change within the
-// skipped time (a clock put back for a few weeks) is still seen.
+// hour later, and that sample is compared with the one after the change. A
+// second change within the skipped time (a clock put back for a few weeks) shows
+// there as a difference; the skipped hours are then sampled one by one, so that
+// the change is dated from the hour before it and not from the skip's start.
 constexpr int64_t kSkipAfterChange = 90 * civil::kSecondsPerDay + kHour;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -190,6 +191,10 @@ ZoneInfo sampleRuntimeYear(int32_t year) {
             prevTime = t;
             prevClock = clock;
             t += kHour;
+            continue;
+        }
+        if (t - prevTime > kHour) {
+            t = prevTime + kHour;
             continue;
         }
         const ZoneRule rule = ruleAfter(prevClock);

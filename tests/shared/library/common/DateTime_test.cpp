@@ -260,15 +260,31 @@ TEST(DateTimeFloor, OtherSpansTruncateOnTheLocalClock) {
     t.floor(TimeSpan(-3600), kolkata);
     EXPECT_EQ(localIn(kolkata, t.getSeconds()), "2025-05-05T12:00:00+05:30");
 
-    // A week starts on the local Monday; from a Sunday in summer time back to a
-    // Monday in winter time.
+    // A week starts at the start of the local Monday, also when a change in the
+    // week moves the clock, and when the change at 00:00 means that the Sunday
+    // starts at 01:00.
     const ZoneInfo oslo = ZoneInfo::parse(kOslo);
-    DateTime sunday(2025, 3, 30, 23, 30, 0, oslo, true);
-    sunday.floor(TimeSpan(7, 0, 0, 0), oslo);
-    EXPECT_EQ(localIn(oslo, sunday.getSeconds()), "2025-03-24T00:00:00+01:00");
-    DateTime monday(2025, 9, 1, 0, 0, 0, oslo, true);
-    monday.floor(TimeSpan(7, 0, 0, 0), oslo);
-    EXPECT_EQ(localIn(oslo, monday.getSeconds()), "2025-09-01T00:00:00+02:00");
+    const ZoneInfo atMidnight = ZoneInfo::parse("+02:00 (+01:00 3M5W6D0H-10M5W6D0H)");
+    struct WeekCase {
+        const ZoneInfo* zone;
+        int32_t at;
+        const char* monday;
+    };
+    const WeekCase weeks[] = {
+        {&oslo, DateTime(2025, 3, 30, 23, 30, 0, oslo, true).getSeconds(),
+         "2025-03-24T00:00:00+01:00"},
+        {&oslo, DateTime(2025, 9, 1, 0, 0, 0, oslo, true).getSeconds(),
+         "2025-09-01T00:00:00+02:00"},
+        {&atMidnight, 1711872000, "2024-03-25T00:00:00+02:00"},
+        {&atMidnight, 1711836000, "2024-03-25T00:00:00+02:00"},  // the Sunday's first instant
+        {&atMidnight, 1729980000, "2024-10-21T00:00:00+03:00"},  // the Sunday of the change back
+    };
+    for (const WeekCase& w : weeks) {
+        SCOPED_TRACE(localIn(*w.zone, w.at));
+        DateTime t(w.at);
+        t.floor(TimeSpan(7, 0, 0, 0), *w.zone);
+        EXPECT_EQ(localIn(*w.zone, t.getSeconds()), w.monday);
+    }
 
     // UTC, and times before 1970 move back too.
     DateTime early(-1);
@@ -447,16 +463,8 @@ int32_t nextLocalYear() {
     return std::localtime(&now)->tm_year + 1900 + 1;
 }
 
-// The derived zone must match the row, and its offset must equal the runtime's
-// local clock at every hour of the year.
-void checkDerivedZone(const ZoneRow& row, const ZoneInfo& zone, int32_t year) {
-    SCOPED_TRACE(row.tz);
-    EXPECT_TRUE(zone.valid);
-    EXPECT_EQ(zone.offset, row.offset);
-    EXPECT_EQ(zone.dstDelta, row.delta);
-    EXPECT_EQ(zone.dstStart, row.start);
-    EXPECT_EQ(zone.dstEnd, row.end);
-    EXPECT_EQ(zone.hasDst(), row.delta != 0);
+// The zone's offset must equal the runtime's local clock at every hour of the year.
+void expectRuntimeOffsets(const ZoneInfo& zone, int32_t year) {
     int mismatches = 0;
     const int32_t first = utc(year, 1, 1, 0);
     const int32_t last = utc(year, 12, 31, 23);
@@ -473,6 +481,18 @@ void checkDerivedZone(const ZoneRow& row, const ZoneInfo& zone, int32_t year) {
     }
 }
 
+// The derived zone must match the row and follow the runtime's clock.
+void checkDerivedZone(const ZoneRow& row, const ZoneInfo& zone, int32_t year) {
+    SCOPED_TRACE(row.tz);
+    EXPECT_TRUE(zone.valid);
+    EXPECT_EQ(zone.offset, row.offset);
+    EXPECT_EQ(zone.dstDelta, row.delta);
+    EXPECT_EQ(zone.dstStart, row.start);
+    EXPECT_EQ(zone.dstEnd, row.end);
+    EXPECT_EQ(zone.hasDst(), row.delta != 0);
+    expectRuntimeOffsets(zone, year);
+}
+
 #ifndef _WIN32
 // Natively the runtime follows TZ: derive each zone of the database in turn.
 TEST(SystemZone, DerivedFromTheRuntimeMatchesTheDatabase) {
@@ -485,14 +505,31 @@ TEST(SystemZone, DerivedFromTheRuntimeMatchesTheDatabase) {
     }
 }
 
-// A clock put back for five weeks early in the year: the change back lies within
-// the 90 days skipped after the first one, and the rest of the year must keep its
-// usual offset.
-TEST(SystemZone, ChangesCloseTogetherKeepTheUsualOffset) {
-    TzGuard tz("XXX-1YYY0,M2.3.0/3,M3.4.0/2");
-    const int32_t year = nextLocalYear();
-    const ZoneInfo zone = ZoneInfo::fromRuntime(year);
-    for (int32_t month : {1, 6, 12}) EXPECT_EQ(zone.offsetAt(utc(year, month, 1, 12)), 3600);
+// A clock put back for a few weeks early in the year: the change forward again
+// lies within the 90 days skipped after the first one and must be dated on its
+// own day. The standard offset is the clock's outside the changed weeks, whatever
+// the runtime's daylight-saving flag says (Casablanca's flag marks the weeks at
+// +00:00 as daylight saving).
+TEST(SystemZone, ChangesCloseTogetherAreEachDatedOnTheirDay) {
+    struct Case {
+        const char* tz;
+        const char* zone;
+    };
+    const Case cases[] = {
+        {"XXX-1YYY0,M2.3.0/3,M3.4.0/2", "+00:00 (+01:00 3M5W6D2H-2M3W6D3H)"},
+        {"Africa/Casablanca", "+00:00 (+01:00 3M2W6D2H-2M1W6D3H)"},
+    };
+    // A year whose changes fall on days that the week numbers of the rules
+    // can name (a fourth Sunday is read as the last).
+    const int32_t year = 2027;
+    TzGuard tz(nullptr);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tz);
+        TzGuard::set(c.tz);
+        const ZoneInfo zone = ZoneInfo::fromRuntime(year);
+        EXPECT_EQ(zone.toText(), c.zone);
+        expectRuntimeOffsets(zone, year);
+    }
 }
 #endif
 

@@ -99,6 +99,13 @@ TEST_F(FilePlainTest, OpenRefusesBadFlagsAndMissingFilesWithTheirCodes) {
         }
     }
 
+    // No lock file can be made in a missing directory: 17 names it with the system's error.
+    const std::string nowhere = at("no-such-dir\\file.txt");
+    FilePlain unlockable(nowhere);
+    const FileException e = raised([&] { unlockable.open(FileBase::Write); });
+    EXPECT_EQ(e.code(), FileException::FL_CANNOT_LOCK);
+    EXPECT_EQ(e.message(), nowhere + ".lock (#3)");
+
     const std::string present = at("present.txt");
     writeFile(present, "x");
     FilePlain file(present);

@@ -10,11 +10,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace Velmar {
 namespace {
 
+using testing::ChildProcess;
 using testing::rawExists;
 using testing::readFile;
 using testing::ScratchDir;
@@ -69,6 +73,73 @@ TEST_F(LockFileTest, LockObjectsMadeInTheSameSecondHaveTheirOwnTokens) {
         return;
     }
     FAIL() << "could not make two lock objects within one second";
+}
+
+// Both objects are made before either claims: what they read at construction
+// must not decide the claim.
+TEST_F(LockFileTest, OfTwoLockObjectsOnlyOneGetsTheClaim) {
+    const std::string path = at("contested.txt");
+    const std::string lock = path + ".lock";
+    const int32_t now = DateTime().getSeconds();
+    const std::string stale = DateTime(now - 100).toText() + "\n" + DateTime(now - 70).toText() +
+                              "\nsomeone else's token\nmissing\n";
+    for (bool staleClaimFirst : {false, true}) {
+        SCOPED_TRACE(staleClaimFirst ? "taking over a stale claim" : "no lock file");
+        if (staleClaimFirst) writeFile(lock, stale);
+        LockFile first(path);
+        LockFile second(path);
+        EXPECT_TRUE(first.lock(TimeSpan(30), false));
+        EXPECT_FALSE(second.lock(TimeSpan(30), false));
+        EXPECT_EQ(second.claim(TimeSpan(30), false), LockFile::ClaimResult::kHeldByOther);
+        const std::string claim = readFile(lock);
+        EXPECT_NE(claim.find("\n" + first.identity() + "\n"), std::string::npos) << claim;
+        EXPECT_TRUE(first.unlock());
+        EXPECT_FALSE(rawExists(lock));
+        EXPECT_TRUE(second.lock(TimeSpan(30), false));
+        EXPECT_TRUE(second.unlock());
+    }
+}
+
+// Several processes update one file, each appending its own numbered lines
+// under the lock; each update also checks that the file it starts from is whole.
+// They start by racing to take over a stale claim.
+TEST_F(LockFileTest, WritersInSeveralProcessesLoseNoUpdate) {
+    constexpr int kWriters = 3;
+    constexpr int kLines = 20;
+    const std::string path = at("shared.log");
+    const int32_t now = DateTime().getSeconds();
+    writeFile(path + ".lock", DateTime(now - 100).toText() + "\n" + DateTime(now - 70).toText() +
+                                  "\na writer that died\noriginal\n");
+    std::vector<std::unique_ptr<ChildProcess>> writers;
+    for (int w = 1; w <= kWriters; ++w) {
+        writers.push_back(std::make_unique<ChildProcess>(
+            testProgramDir() + "lock_writer.exe",
+            "\"" + path + "\" " + std::to_string(w) + " " + std::to_string(kLines)));
+    }
+    for (auto& writer : writers) {
+        const std::string output = writer->readAll();
+        EXPECT_EQ(writer->wait(), 0u) << output;
+    }
+    std::vector<std::string> expected;
+    for (int w = 1; w <= kWriters; ++w) {
+        for (int n = 1; n <= kLines; ++n) {
+            expected.push_back("writer " + std::to_string(w) + " line " + std::to_string(n));
+        }
+    }
+    std::vector<std::string> found;
+    const std::string text = readFile(path);
+    for (size_t pos = 0; pos < text.size();) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        found.push_back(text.substr(pos, end - pos));
+        pos = end + 1;
+    }
+    std::sort(expected.begin(), expected.end());
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, expected);
+    EXPECT_EQ(text.empty() ? '\0' : text.back(), '\n');
+    EXPECT_FALSE(rawExists(path + ".lock"));
+    EXPECT_FALSE(rawExists(path + ".tmp"));
 }
 
 TEST_F(LockFileTest, HoldingTheGuardedFileNeverChangesIt) {
