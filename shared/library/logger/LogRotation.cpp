@@ -120,10 +120,12 @@ void computeNextRotation(uint32_t scheme, const TimeSpan& period, const DateTime
                          const ZoneInfo& zone, int32_t& openSeconds, DateTime& nextRotation) {
     if ((scheme & kRotateTime) == 0) return;
     const int64_t step = period.getSeconds();
-    const int32_t sum = clampSeconds(int64_t{openSeconds} + step);
-    nextRotation.setSeconds(sum);
-    if (step < 1 || sum <= openSeconds) return;
-    openSeconds = sum;
+    const int64_t sum = int64_t{openSeconds} + step;
+    nextRotation.setSeconds(clampSeconds(sum));
+    // A sum beyond the latest instant stops here too: it would not lie after
+    // the base once held in 32 bits.
+    if (step < 1 || sum <= openSeconds || sum > kLatestInstant) return;
+    openSeconds = static_cast<int32_t>(sum);
     nextRotation.floor(period, zone);
     if (int64_t{nextRotation.getSeconds()} < int64_t{now.getSeconds()} - step) {
         nextRotation.setSeconds(now.getSeconds());

@@ -99,8 +99,8 @@ std::string movedReason(const std::string& newPath);
 // Recomputes the next time at which the time condition holds, from openSeconds
 // and the period, on the local clock of `zone`. Does nothing unless the scheme
 // holds kRotateTime; stops early (after setting nextRotation to openSeconds
-// plus the period) when the period is below one second or the sum does not lie
-// after openSeconds. Otherwise openSeconds moves on to that sum, and
+// plus the period, at most the latest instant) when the period is below one
+// second or the sum does not lie after openSeconds within the 32-bit range. Otherwise openSeconds moves on to that sum, and
 // nextRotation is it truncated to the period, then brought up to the first
 // period boundary not before `now` (from `now` itself when it lags by more than
 // one period). Never runs past the latest representable instant.
