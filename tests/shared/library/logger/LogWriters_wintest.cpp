@@ -61,7 +61,10 @@ protected:
                   << " s, " << kWriters * kLinesEach / result.seconds << " lines/s, "
                   << testing::fileNames(dir.path()).size() << " file(s), "
                   << countOf(result.text, "Rotation process started") << " rotation(s), "
-                  << countOf(result.text, "Log file rotation error") << " failed\n";
+                  << countOf(result.text, "Log file rotation error") << " failed";
+        const size_t error = result.text.find("rotation error. (");
+        if (error != std::string::npos) std::cout << ", first " << result.text.substr(error, 21);
+        std::cout << "\n";
         return result;
     }
 

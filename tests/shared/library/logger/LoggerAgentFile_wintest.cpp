@@ -148,7 +148,13 @@ TEST_F(LogAgent, FailedRenameRaisesTheSizeFactorUntilARenameSucceeds) {
     // (access denied, 5).
     dir.makeDir(fileName(held7));
     dir.makeDir(fileName(held8));
+    const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(agent.write("b"));
+    // One attempt, no retries: other processes wait for the file lock no
+    // longer than kLockTries * kLockPauseMs before they give a line up.
+    EXPECT_LT(std::chrono::steady_clock::now() - start,
+              std::chrono::milliseconds(LoggerAgentFile::kLockTries *
+                                        LoggerAgentFile::kLockPauseMs));
     EXPECT_FLOAT_EQ(agent.sizeFactor(), 1.25f);
     ASSERT_TRUE(agent.write("c"));
     EXPECT_FLOAT_EQ(agent.sizeFactor(), 1.5f);
