@@ -301,7 +301,7 @@ TEST(DateTimeText, DateTimeAndFullForms) {
     EXPECT_EQ(DateTime(-2147483647 - 1).toText(), "1901-12-13T20:45:52Z");
 }
 
-TEST(DateTimeText, FromTextReadsOnlyTheFullUtcForm) {
+TEST(DateTimeText, FromTextReadsOnlyTheFullUtcFormsPlainAndCompact) {
     struct Case {
         const char* text;
         bool ok;
@@ -329,6 +329,18 @@ TEST(DateTimeText, FromTextReadsOnlyTheFullUtcForm) {
         {"+025-07-01T09:08:07Z", false, 0},
         {"2025-07-01T09:08:0xZ", false, 0},
         {"", false, 0},
+        // The compact form, as the log file agent stores its opening time.
+        {"20250701T090807Z", true, 1751360887},
+        {"19011213T204552Z", true, -2147483647 - 1},
+        {"20380119T031407Z", true, 2147483647},
+        {"20380119T031408Z", false, 0},
+        {"20230229T000000Z", false, 0},
+        {"20250701T240000Z", false, 0},
+        {"20250701T090807", false, 0},
+        {"20250701 090807Z", false, 0},
+        {"2025070T1090807Z", false, 0},
+        {"20250701T09:807Z", false, 0},
+        {"2025-0701T090807Z", false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -338,7 +350,8 @@ TEST(DateTimeText, FromTextReadsOnlyTheFullUtcForm) {
         if (c.ok) {
             EXPECT_EQ(t.getSeconds(), c.seconds);
             EXPECT_FALSE(t.zone().valid);
-            EXPECT_EQ(t.toText(), c.text);
+            const bool compact = std::string(c.text).find('-') == std::string::npos;
+            EXPECT_EQ(compact ? t.toCompactText() : t.toText(), c.text);
         } else {
             EXPECT_EQ(t.getSeconds(), 12345);
             EXPECT_TRUE(t.zone().valid);
