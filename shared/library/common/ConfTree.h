@@ -49,6 +49,9 @@ public:
     // a syntax error leaves the entries completed before it).
     void build(const std::string& text, const std::string& fileName);
 
+    // Frees the tree; lookups then find nothing.
+    void clear() { root_.reset(); }
+
     // The root, or null before the first build.
     const DOMNode* root() const { return root_.get(); }
 
