@@ -1,4 +1,5 @@
 #include "shared/library/common/DateTime.h"
+#include "tests/support/TestEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -13,30 +14,8 @@ namespace {
 const char kOslo[] = "+01:00 (+01:00 3M5W6D2H-10M5W6D3H)";
 const char kSydney[] = "+10:00 (+01:00 10M1W6D2H-4M1W6D3H)";
 
-void setEnv(const std::string& name, const char* value) {
-#ifdef _WIN32
-    _putenv((name + "=" + (value != nullptr ? value : "")).c_str());
-#else
-    if (value != nullptr) {
-        setenv(name.c_str(), value, 1);
-    } else {
-        unsetenv(name.c_str());
-    }
-#endif
-}
-
-// Saves and restores an environment variable around a test.
-class EnvGuard {
-public:
-    explicit EnvGuard(const char* name) : name_(name) {
-        if (const char* value = std::getenv(name)) saved_ = value;
-    }
-    ~EnvGuard() { setEnv(name_, saved_ ? saved_->c_str() : nullptr); }
-
-private:
-    std::string name_;
-    std::optional<std::string> saved_;
-};
+using testing::EnvGuard;
+using testing::setEnv;
 
 #ifndef _WIN32
 // Sets the runtime's TZ for a test; at the end the runtime reads an unset TZ and the
@@ -397,7 +376,7 @@ TEST(ZoneGivenAsText, FullNotationOffsetInForceOrMinutes) {
 
 // The process-wide zone state is reset around each test so that the "VELMAR_TZ"
 // read on the first "now" happens inside the test.
-class ProcessZone : public testing::Test {
+class ProcessZone : public ::testing::Test {
 protected:
     void SetUp() override { DateTime::resetZoneStateForTests(); }
     void TearDown() override { DateTime::resetZoneStateForTests(); }
