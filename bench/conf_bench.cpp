@@ -107,7 +107,7 @@ Timing best(int repetitions, const std::function<void()>& work) {
 void report(const char* what, int entries, const Timing& t, const Timing& previous) {
     std::printf("%-20s %6d entries: wall %8.2f ms, cpu %8.2f ms, %6.0f ns/entry (cpu)", what,
                 entries, t.wall * 1e3, t.cpu * 1e3, t.cpu * 1e9 / entries);
-    if (previous.cpu < 1e30) std::printf("  x%.1f cpu for x10 entries", t.cpu / previous.cpu);
+    if (previous.cpu > 0 && previous.cpu < 1e30) std::printf("  x%.1f cpu for x10 entries", t.cpu / previous.cpu);
     std::printf("\n");
 }
 
