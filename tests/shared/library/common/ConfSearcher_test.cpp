@@ -1,0 +1,134 @@
+#include "shared/library/common/ConfSearcher.h"
+#include "shared/library/common/DOMNode.h"
+#include "shared/library/common/Tokenizer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace Velmar {
+namespace {
+
+// All tokens of a text: significant ones as [text], the others as <text>.
+std::string tokens(const std::string& text) {
+    ConfSearcher searcher;
+    Tokenizer tokenizer(&text, &searcher);
+    Token token;
+    std::string out;
+    while (tokenizer.nextToken(token)) {
+        out += (token.isSignificant() ? "[" : "<") + token.text() +
+               (token.isSignificant() ? "]" : ">");
+    }
+    EXPECT_EQ(tokenizer.position(), text.size()) << "every byte belongs to a token";
+    return out;
+}
+
+TEST(ConfSearcher, CutsTextsIntoTokens) {
+    struct Case {
+        std::string in;
+        std::string out;
+    };
+    const Case cases[] = {
+        {"a (String) = 'x y' {}", "[a]< >[(][String][)]< >[=]< >['x y']< >[{][}]"},
+        {"a=b(c)d{e}f\ng", "[a][=][b][(][c][)][d][{][e][}][f][\n][g]"},
+        // Blank runs are runs of one and the same byte; CR is an ordinary blank.
+        {"  \t\t \r\n", "<  ><\t\t>< ><\r>[\n]"},
+        {"a\n\nb", "[a][\n][\n][b]"},
+        // 0x80 and up, and NUL, are blank outside quotes.
+        {"a\xE9\xE9\xA0" "b", "[a]<\xE9\xE9><\xA0>[b]"},
+        {std::string("a\0\0b", 4), "[a]<" + std::string("\0\0", 2) + ">[b]"},
+        // "#" comments run to the line feed, keeping a carriage return; inside a word "#" is plain.
+        {"#c (x)\r\ny", "[#c (x)\r][\n][y]"},
+        {"a#b #c", "[a#b]< >[#c]"},
+        // "//" comments stop before a carriage return that precedes the line feed.
+        {"//c x\r\ny", "[//c x]<\r>[\n][y]"},
+        {"//\r\n", "[//]<\r>[\n]"},
+        {"//c\r", "[//c\r]"},
+        {"a//b", "[a][//b]"},
+        {"a/*b*/c", "[a][/*b*/][c]"},
+        {"/*/ x", "[/*/ x]"},                     // "*/" is looked for from the third character
+        {"/**/x", "[/**/][x]"},
+        {"/* a\n b */ c", "[/* a\n b */]< >[c]"},
+        {"a/b a/ /", "[a/b]< >[a/]< >[/]"},       // a single slash is a plain character
+        // Quotes: a backslash escapes the next character; a quote inside a word ends it.
+        {"'a\\'b'c", "['a\\'b'][c]"},
+        {"\"a=b // c\"x", "[\"a=b // c\"][x]"},
+        {"'a\"b' \"a'b\"", "['a\"b']< >[\"a'b\"]"},
+        {"ab'c'", "[ab]['c']"},
+        {"'abc\n{", "['abc\n{]"},                  // unterminated: to the end of the text
+        {"'ab\\", "['ab\\]"},
+        {"'x\xE9 y'", "['x\xE9 y']"},
+        {"", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(tokens(c.in), c.out) << c.in;
+}
+
+TEST(ConfSearcher, FindTokenEndStopsAtTheLimitAndSkipBlanksStopsAtLineFeeds) {
+    ConfSearcher searcher;
+    bool significant = false;
+    EXPECT_EQ(searcher.findTokenEnd("abcdef", significant, 1, 3), 4u);
+    EXPECT_EQ(searcher.findTokenEnd("'abcdef'", significant, 0, 4), 4u);
+    EXPECT_EQ(searcher.findTokenEnd("abc", significant, 3, 5), StringSearcher::npos);
+    // "/" as the last character before the limit opens no comment.
+    EXPECT_EQ(searcher.findTokenEnd("a//b", significant, 0, 2), 2u);
+
+    size_t passed = 99;
+    EXPECT_EQ(searcher.skipBlanks(" \t\x90\nx", passed, 0, 10), 3u);
+    EXPECT_EQ(passed, 3u);
+    EXPECT_EQ(searcher.skipBlanks("a  ", passed, 1, 10), StringSearcher::npos);
+    EXPECT_EQ(passed, 2u);
+}
+
+TEST(Tokenizer, ReportsPositionsAndFailsWithoutTextOrSearcher) {
+    ConfSearcher searcher;
+    const std::string text = "ab  cd";
+    Tokenizer tokenizer(&text, &searcher);
+    Token token;
+    ASSERT_TRUE(tokenizer.nextToken(token));
+    ASSERT_TRUE(tokenizer.nextToken(token));
+    EXPECT_EQ(tokenizer.previousPosition(), 2u);
+    EXPECT_EQ(tokenizer.position(), 4u);
+
+    Tokenizer noText(nullptr, &searcher);
+    Tokenizer noSearcher(&text, nullptr);
+    token.set("kept", true);
+    EXPECT_FALSE(noText.nextToken(token));
+    EXPECT_FALSE(noSearcher.nextToken(token));
+    EXPECT_EQ(token.text(), "kept");
+}
+
+TEST(DOMNode, SetValueKeepsABackslashAndDropsTheCharacterAfterIt) {
+    struct Case {
+        std::string in;
+        std::string out;
+    };
+    const Case cases[] = {
+        {"C:\\\\dir", "C:\\dir"}, {"C:\\dir", "C:\\ir"}, {"a\\'b", "a\\b"},
+        {"end\\", "end\\"},       {"\\\\\\\\", "\\\\"},  {"plain", "plain"},
+    };
+    for (const Case& c : cases) {
+        DOMNode node("n");
+        node.setValue(c.in);
+        EXPECT_EQ(node.value(), c.out) << c.in;
+    }
+}
+
+TEST(DOMNode, FreesDeepAndWideTreesOnASmallStack) {
+    // A chain of 100,000 nested nodes, each with a sibling after it: a
+    // recursive destructor would need a frame per node.
+    const int kDepth = 100000;
+    auto root = std::make_unique<DOMNode>("Root");
+    DOMNode* parent = root.get();
+    for (int i = 0; i < kDepth; ++i) {
+        auto child = std::make_unique<DOMNode>("c");
+        DOMNode* next = child.get();
+        parent->addChild(std::move(child));
+        parent->addChild(std::make_unique<DOMNode>("s"));
+        parent = next;
+    }
+    EXPECT_EQ(root->firstChild()->nextSibling()->name(), "s");
+    root.reset();  // would overflow the stack if freed recursively
+}
+
+}  // namespace
+}  // namespace Velmar
