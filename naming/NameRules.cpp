@@ -1,6 +1,7 @@
 // The naming decision, over an ExeInfo and the mapping rules.
 #include "naming/NameRules.h"
 
+#include "scan/DebugLog.h"
 #include "shared/library/common/FileUtils.h"
 
 namespace Velmar {
@@ -63,15 +64,13 @@ bool applyMappings(ExeInfo& info, const ApplicationMappings& mappings, const std
 
 // The version resource. True when it settles the name; otherwise the name is empty.
 bool applyVersionResource(ExeInfo& info, const std::string& base, std::string& name,
-                          const LogHandle& log) {
+                          const SmartPointer<LoggerUnit>& log) {
     if (!isPrintable(info.productName)) {
-        logDebug(log, kNamingLevel, "ExeFinder: Ignored Product:%s, Using:%s.",
-                 {info.productName, base});
+        debugLog(log, kNamingLevel, "ExeFinder: Ignored Product:%s, Using:%s.", info.productName, base);
         info.productName = base;
     }
     if (!isPrintable(info.fileDescription)) {
-        logDebug(log, kNamingLevel, "ExeFinder: Ignored FileDescription:%s, Using:%s.",
-                 {info.fileDescription, base});
+        debugLog(log, kNamingLevel, "ExeFinder: Ignored FileDescription:%s, Using:%s.", info.fileDescription, base);
         info.fileDescription = base;
     }
     if (!info.fileDescription.empty()) {
@@ -84,14 +83,13 @@ bool applyVersionResource(ExeInfo& info, const std::string& base, std::string& n
     }
     cleanName(name);
     if (name.empty()) return false;
-    logDebug(log, kNamingLevel, "ExeFinder: Product name/description \"%s\" to \"%s\".",
-             {info.exeFile, name});
+    debugLog(log, kNamingLevel, "ExeFinder: Product name/description \"%s\" to \"%s\".", info.exeFile, name);
     return true;
 }
 
 }  // namespace
 
-void decideName(ExeInfo& info, const ApplicationMappings& mappings, const LogHandle& log) {
+void decideName(ExeInfo& info, const ApplicationMappings& mappings, const SmartPointer<LoggerUnit>& log) {
     std::string name = info.appName;
     const std::string base = lowered(withoutExtension(info.exeFile));
 
@@ -101,18 +99,17 @@ void decideName(ExeInfo& info, const ApplicationMappings& mappings, const LogHan
     }
     if (!settled && !info.menuName.empty()) {
         name = info.menuName;
-        logDebug(log, kNamingLevel, "ExeFinder: Menu name \"%s\" to \"%s\".", {info.exeFile, name});
+        debugLog(log, kNamingLevel, "ExeFinder: Menu name \"%s\" to \"%s\".", info.exeFile, name);
         settled = true;
     }
     if (!settled && !info.menuFolder.empty() && lowered(info.menuFolder) != kProgramsFolder) {
         name = info.menuFolder;
-        logDebug(log, kNamingLevel, "ExeFinder: Menu folder \"%s\" to \"%s\".",
-                 {info.exeFile, name});
+        debugLog(log, kNamingLevel, "ExeFinder: Menu folder \"%s\" to \"%s\".", info.exeFile, name);
         settled = true;
     }
     if (!settled) {
         if (name.empty()) name = withoutExtension(fileName(info.exeFile));
-        logDebug(log, kNamingLevel, "ExeFinder: Using \"%s\" to \"%s\".", {info.exeFile, name});
+        debugLog(log, kNamingLevel, "ExeFinder: Using \"%s\" to \"%s\".", info.exeFile, name);
     }
     info.appName = name;
 }

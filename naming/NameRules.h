@@ -4,7 +4,8 @@
 
 #include "naming/ApplicationMappings.h"
 #include "scan/ExeInfo.h"
-#include "scan/LogSeam.h"
+#include "shared/library/common/SmartPointer.h"
+#include "shared/library/logger/LoggerUnit.h"
 
 #include <string>
 
@@ -17,7 +18,8 @@ extern const char kIgnoredName[];
 // unprintable productName or fileDescription by the base name (exeFile without
 // extension, lower case). Run again on its own result it decides the same name.
 // Writes level-5 debug texts through `log`.
-void decideName(ExeInfo& info, const ApplicationMappings& mappings, const LogHandle& log);
+void decideName(ExeInfo& info, const ApplicationMappings& mappings,
+                const SmartPointer<LoggerUnit>& log);
 
 // Cuts a trailing "application file" or "application" (any letter case) and
 // the blanks before it, unless the text is nothing but that word; a text

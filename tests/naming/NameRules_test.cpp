@@ -1,6 +1,6 @@
 #include "naming/NameRules.h"
 
-#include "tests/support/RecordingLog.h"
+#include "tests/support/LogRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -40,42 +40,42 @@ TEST(NameRules, DecideNameEveryStepAndFallThrough) {
     const NameCase cases[] = {
         {"ignore", info("Foo.EXE", "M", "P", "D", "F"), "1:", "!", ""},
         {"ignore matches the base name only", info("foo.exe.bak", "", "", "", ""), "1:",
-         "foo.exe", "5 ExeFinder: Using \"foo.exe.bak\" to \"foo.exe\"."},
+         "foo.exe", "D5 ExeFinder: Using \"foo.exe.bak\" to \"foo.exe\"."},
         {"mapalways beats the description", info("foo.exe", "", "", "Foo Tool", ""),
          "2:Foo Suite", "Foo Suite", ""},
         {"mapmedium takes the description", info("foo.exe", "", "P", "Foo Tool Application", ""),
          "3:Foo Suite", "Foo Tool", ""},
         {"mapmedium without description: product", info("foo.exe", "M", "Prod", "", ""),
-         "3:Foo Suite", "Prod", "5 ExeFinder: Product name/description \"foo.exe\" to \"Prod\"."},
+         "3:Foo Suite", "Prod", "D5 ExeFinder: Product name/description \"foo.exe\" to \"Prod\"."},
         {"mapmedium, cleaned-away description: then menu name", info("foo.exe", "M", "", "123", ""),
-         "3:Foo Suite", "M", "5 ExeFinder: Menu name \"foo.exe\" to \"M\"."},
+         "3:Foo Suite", "M", "D5 ExeFinder: Menu name \"foo.exe\" to \"M\"."},
         {"maplast with nothing else keeps the value", info("foo.exe", "", "", "", "Programs"),
-         "4:Foo Suite", "Foo Suite", "5 ExeFinder: Using \"foo.exe\" to \"Foo Suite\"."},
+         "4:Foo Suite", "Foo Suite", "D5 ExeFinder: Using \"foo.exe\" to \"Foo Suite\"."},
         {"maplast yields to the menu folder", info("foo.exe", "", "", "", "Tools"), "4:Foo Suite",
-         "Tools", "5 ExeFinder: Menu folder \"foo.exe\" to \"Tools\"."},
+         "Tools", "D5 ExeFinder: Menu folder \"foo.exe\" to \"Tools\"."},
         {"kind None has an empty value", info("foo.exe", "", "", "", ""), "0:", "foo",
-         "5 ExeFinder: Using \"foo.exe\" to \"foo\"."},
+         "D5 ExeFinder: Using \"foo.exe\" to \"foo\"."},
         {"description before product", info("bar.exe", "", "Bar Suite", "Bar Tool", ""), "",
-         "Bar Tool", "5 ExeFinder: Product name/description \"bar.exe\" to \"Bar Tool\"."},
+         "Bar Tool", "D5 ExeFinder: Product name/description \"bar.exe\" to \"Bar Tool\"."},
         {"operating system product: base name", info("Bar.exe", "M", "Microsoft Operating System", "", ""),
-         "", "bar", "5 ExeFinder: Product name/description \"Bar.exe\" to \"bar\".", "", "bar"},
+         "", "bar", "D5 ExeFinder: Product name/description \"Bar.exe\" to \"bar\".", "", "bar"},
         {"unprintable description replaced by the base", info("Bar.Exe", "", "", high.c_str(), ""),
-         "", "bar", "5 ExeFinder: Product name/description \"Bar.Exe\" to \"bar\".", "", "bar"},
+         "", "bar", "D5 ExeFinder: Product name/description \"Bar.Exe\" to \"bar\".", "", "bar"},
         {"unprintable product replaced by the base", info("bar.exe", "", "Bar\x7f", "", ""), "",
-         "bar", "5 ExeFinder: Product name/description \"bar.exe\" to \"bar\".", "bar"},
+         "bar", "D5 ExeFinder: Product name/description \"bar.exe\" to \"bar\".", "bar"},
         {"cleaned-away product falls to the folder", info("bar.exe", "", "2.0", "", "Bar Folder"), "",
-         "Bar Folder", "5 ExeFinder: Menu folder \"bar.exe\" to \"Bar Folder\"."},
+         "Bar Folder", "D5 ExeFinder: Menu folder \"bar.exe\" to \"Bar Folder\"."},
         {"programs folder in any case is no name", info("Bar.Tool.exe", "", "", "", "PROGRAMS"), "",
-         "Bar.Tool", "5 ExeFinder: Using \"Bar.Tool.exe\" to \"Bar.Tool\"."},
+         "Bar.Tool", "D5 ExeFinder: Using \"Bar.Tool.exe\" to \"Bar.Tool\"."},
         {"no extension", info("bar", "", "", "", ""), "", "bar",
-         "5 ExeFinder: Using \"bar\" to \"bar\"."},
+         "D5 ExeFinder: Using \"bar\" to \"bar\"."},
     };
     for (const NameCase& c : cases) {
-        auto log = testing::makeRecordingLog();
+        testing::LogRecorder log;
         ExeInfo record = c.in;
-        decideName(record, rulesFor(c.rules), log);
+        decideName(record, rulesFor(c.rules), log.unit);
         EXPECT_EQ(record.appName, c.name) << c.what;
-        EXPECT_EQ(log->lines.empty() ? "" : log->lines.back(), c.lastLog) << c.what;
+        EXPECT_EQ(log.lastLine(), c.lastLog) << c.what;
         EXPECT_EQ(record.productName, c.product.empty() ? c.in.productName : c.product) << c.what;
         EXPECT_EQ(record.fileDescription,
                   c.description.empty() ? c.in.fileDescription : c.description) << c.what;
@@ -88,13 +88,13 @@ TEST(NameRules, DecideNameEveryStepAndFallThrough) {
 }
 
 TEST(NameRules, IgnoredTextsAreLogged) {
-    auto log = testing::makeRecordingLog();
+    testing::LogRecorder log;
     ExeInfo record = info("bar.exe", "", "P\x01", "D\xe9", "");
-    decideName(record, {}, log);
-    EXPECT_EQ(log->joined(),
-              "5 ExeFinder: Ignored Product:P\x01, Using:bar.\n"
-              "5 ExeFinder: Ignored FileDescription:D\xe9, Using:bar.\n"
-              "5 ExeFinder: Product name/description \"bar.exe\" to \"bar\".\n");
+    decideName(record, {}, log.unit);
+    EXPECT_EQ(log.take(),
+              "D5 ExeFinder: Ignored Product:P\x01, Using:bar.\n"
+              "D5 ExeFinder: Ignored FileDescription:D\xe9, Using:bar.\n"
+              "D5 ExeFinder: Product name/description \"bar.exe\" to \"bar\".\n");
 }
 
 TEST(NameRules, CleanName) {
