@@ -11,8 +11,20 @@ namespace Velmar {
 const char kIllegalBraceText[] = "Illegal '{'.";
 
 namespace {
+const char kConfDirKey[] = "Velmar.directories.conf";
 const char kMappingFile[] = "components/appmapping.conf";
 }  // namespace
+
+void loadApplicationMappings(const SmartPointer<ConfReader>& conf, ExeFinder& finder,
+                             const SmartPointer<LoggerUnit>& log) {
+    debugLog(log, 1, "Loading application mappings...");
+    std::string confDir;
+    if (getDirName(conf, kConfDirKey, confDir) != CR_OK) {
+        debugLog(log, 1, "Unable to get configuration dir. Cannot load mappings.");
+        return;
+    }
+    loadApplicationMappingsFrom(confDir, finder, log);
+}
 
 void loadApplicationMappingsFrom(const std::string& confDir, ExeFinder& finder,
                                  const SmartPointer<LoggerUnit>& log) {

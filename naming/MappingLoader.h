@@ -3,6 +3,7 @@
 #pragma once
 
 #include "naming/ExeFinder.h"
+#include "shared/library/common/ConfReader.h"
 #include "shared/library/common/SmartPointer.h"
 #include "shared/library/logger/LoggerUnit.h"
 
@@ -14,6 +15,12 @@ namespace Velmar {
 // are the line number and kIllegalBraceText.
 const int32_t kMappingSyntaxMessage = 7;
 extern const char kIllegalBraceText[];
+
+// Takes the configuration directory from the key "Velmar.directories.conf" of
+// `conf`, then loads as below. Without it the finder keeps its rules (a debug
+// text says so).
+void loadApplicationMappings(const SmartPointer<ConfReader>& conf, ExeFinder& finder,
+                             const SmartPointer<LoggerUnit>& log);
 
 // With the configuration directory `confDir` (ending with a separator) already
 // read: reads its mapping file and hands the rules to `finder`. A missing file

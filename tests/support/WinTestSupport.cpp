@@ -219,10 +219,13 @@ void ScratchKey::setString(const std::string& subKey, const std::string& name,
     setBytes(subKey, name, type, data.c_str(), static_cast<DWORD>(data.size() + 1));
 }
 
-ScratchDir::ScratchDir(const std::string& prefix) {
-    char temp[MAX_PATH + 1];
-    const DWORD length = ::GetTempPathA(sizeof(temp), temp);
-    std::string base(temp, length);
+ScratchDir::ScratchDir(const std::string& prefix, const std::string& parent) {
+    std::string base = parent;
+    if (base.empty()) {
+        char temp[MAX_PATH + 1];
+        const DWORD length = ::GetTempPathA(sizeof(temp), temp);
+        base.assign(temp, length);
+    }
     if (base.empty() || base.back() != '\\') base += "\\";
     WIN32_FIND_DATAA data;
     std::vector<std::string> stale;
