@@ -14,19 +14,6 @@
 
 namespace Velmar {
 
-// The tests' access to the scanner's inspection operations.
-struct SMScanProbe {
-    static bool readShortcut(const std::string& path, std::string& out) {
-        std::string target, name, description, version, workingDir, arguments;
-        bool ok = SMScan::readShortcut(path, target, name, description, version, workingDir,
-                                       arguments);
-        out = target + "|" + name + "|" + description + "|" + version + "|" + workingDir + "|" +
-              arguments;
-        return ok;
-    }
-    static bool isExe(const std::string& path) { return SMScan::isExe(path); }
-};
-
 namespace {
 
 using namespace testing;

@@ -12,6 +12,17 @@
 #include <stdexcept>
 
 namespace Velmar {
+
+bool SMScanProbe::readShortcut(const std::string& path, std::string& outputs) {
+    std::string target, name, description, version, workingDir, arguments;
+    bool ok = SMScan::readShortcut(path, target, name, description, version, workingDir, arguments);
+    outputs = target + "|" + name + "|" + description + "|" + version + "|" + workingDir + "|" +
+              arguments;
+    return ok;
+}
+
+bool SMScanProbe::isExe(const std::string& path) { return SMScan::isExe(path); }
+
 namespace testing {
 
 void ensureScannerCom() { static SMScan first; }

@@ -8,6 +8,15 @@
 #include <string>
 
 namespace Velmar {
+
+// The tests' access to the scanner's own inspection operations.
+struct SMScanProbe {
+    // The outputs as "<target>|<target name>|<description>|<version>|<working
+    // directory>|<arguments>".
+    static bool readShortcut(const std::string& path, std::string& outputs);
+    static bool isExe(const std::string& path);
+};
+
 namespace testing {
 
 // Makes sure a scanner has initialised COM on this thread (the first COM
