@@ -1,5 +1,8 @@
 #include "shared/library/logger/LogSettings.h"
 
+#include "shared/library/common/FileUtils.h"
+#include "shared/library/logger/LogRotation.h"
+
 #include <functional>
 #include <thread>
 
@@ -66,6 +69,22 @@ void setThreadIdSource(ThreadIdSource source) {
 DateTime currentLogTime() { return settings().clock.load()(); }
 
 void setLogClock(LogClock clock) { settings().clock.store(clock != nullptr ? clock : clockNow); }
+
+void applyRotationWords(const std::string& words) {
+    std::string rest = words;
+    while (!rest.empty()) {
+        const std::string word = splitHead(rest, ',');
+        if (word == "none") {
+            setRotationScheme(kRotateNone);
+        } else if (word == "init") {
+            addRotationScheme(kRotateInit);
+        } else if (word == "time") {
+            addRotationScheme(kRotateTime);
+        } else if (word == "size") {
+            addRotationScheme(kRotateSize);
+        }
+    }
+}
 
 void resetLogSettingsForTests() {
     detail::debugLevelSetting.store(kMaxDebugLevel);

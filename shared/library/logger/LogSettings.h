@@ -65,6 +65,12 @@ using LogClock = DateTime (*)();
 DateTime currentLogTime();
 void setLogClock(LogClock clock);
 
+// Applies the words of a rotation scheme text, split at every ",": "none"
+// sets the scheme to none, "init", "time" and "size" add their bits; other
+// words (with blanks around them too) are ignored. The scheme is not cleared
+// first.
+void applyRotationWords(const std::string& words);
+
 // Restores every setting above to its initial value.
 void resetLogSettingsForTests();
 

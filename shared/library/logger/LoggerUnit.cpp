@@ -35,16 +35,6 @@ LoggerUnit::~LoggerUnit() {
     centre_ = nullptr;
 }
 
-bool LoggerUnit::debug(int32_t level, const char* text) {
-    if (!wantsDebug(level)) return true;
-    return sendDebug(level, text != nullptr ? text : "");
-}
-
-bool LoggerUnit::debug(int32_t level, const std::string& text) {
-    if (!wantsDebug(level)) return true;
-    return sendDebug(level, text);
-}
-
 bool LoggerUnit::debug(int32_t level, const char* format, ParamStream params) {
     if (!wantsDebug(level)) return true;
     std::string text = format != nullptr ? format : "";

@@ -39,8 +39,13 @@ public:
 
     // Debug messages: dropped when level > the debug level. Exceptions from the
     // chain pass to the caller.
-    bool debug(int32_t level, const char* text);
-    bool debug(int32_t level, const std::string& text);
+    // The level test is inline, so that a filtered-out call costs no call.
+    bool debug(int32_t level, const char* text) {
+        return !wantsDebug(level) || sendDebug(level, text != nullptr ? text : "");
+    }
+    bool debug(int32_t level, const std::string& text) {
+        return !wantsDebug(level) || sendDebug(level, text);
+    }
     // The format with the stream's parameters substituted.
     bool debug(int32_t level, const char* format, ParamStream params);
     // As above with the parameters given directly; the stream is built only

