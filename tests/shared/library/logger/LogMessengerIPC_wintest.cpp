@@ -56,6 +56,7 @@ protected:
         saved = rotationSettings();
         rotationSettings() = RotationSettings();
         resetLogSettingsForTests();
+        setThreadIdSource([]() -> uint32_t { return ::GetCurrentThreadId(); });
     }
     void TearDown() override {
         resetLogSettingsForTests();
