@@ -203,17 +203,5 @@ TEST(SMScanShortcuts, ReadShortcutOutputs) {
     EXPECT_FALSE(SMScanProbe::readShortcut(dir.path() + "absent.lnk", out));
 }
 
-TEST(SMScanShortcuts, IsExe) {
-    const std::string dir = testProgramDir();
-    for (const std::string& path : {helperExe("ver_none"), lowered(helperExe("ver_none"))}) {
-        EXPECT_TRUE(SMScanProbe::isExe(path)) << path;
-    }
-    for (const std::string& path :
-         {dir + "ver_none.exe.bak", dir + "missing.exe", std::string("\\\\server\\share\\a.exe"),
-          std::string("C:\\windows\\win.ini")}) {
-        EXPECT_FALSE(SMScanProbe::isExe(path)) << path;
-    }
-}
-
 }  // namespace
 }  // namespace Velmar

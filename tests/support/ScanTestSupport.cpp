@@ -21,8 +21,6 @@ bool SMScanProbe::readShortcut(const std::string& path, std::string& outputs) {
     return ok;
 }
 
-bool SMScanProbe::isExe(const std::string& path) { return SMScan::isExe(path); }
-
 namespace testing {
 
 void ensureScannerCom() { static SMScan first; }

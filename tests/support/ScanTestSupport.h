@@ -14,7 +14,6 @@ struct SMScanProbe {
     // The outputs as "<target>|<target name>|<description>|<version>|<working
     // directory>|<arguments>".
     static bool readShortcut(const std::string& path, std::string& outputs);
-    static bool isExe(const std::string& path);
 };
 
 namespace testing {
