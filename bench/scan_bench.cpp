@@ -110,14 +110,15 @@ int main(int argc, char** argv) {
     char profiles[MAX_PATH] = {};
     DWORD size = MAX_PATH;
     ::GetProfilesDirectoryA(profiles, &size);
-    const std::string profile = std::string(profiles) + "\\ssweep-bench-" +
-                                std::to_string(::GetCurrentProcessId()) + "\\";
+    const std::string profile =
+        std::string(profiles) + "\\ssweep-bench-" + std::to_string(::GetCurrentProcessId()) + "\\";
     const std::string menu = profile + "Start Menu\\";
     ::CreateDirectoryA(profile.c_str(), nullptr);
     ::CreateDirectoryA(menu.c_str(), nullptr);
     long made = 0;
     for (long i = 0; i < shortcuts; ++i) {
-        const std::string folder = menu + "Folder " + std::to_string(i / kShortcutsPerFolder) + "\\";
+        const std::string folder =
+            menu + "Folder " + std::to_string(i / kShortcutsPerFolder) + "\\";
         ::CreateDirectoryA(folder.c_str(), nullptr);
         made += saveShortcut(folder + "Link " + std::to_string(i) + ".lnk", exes[i % exes.size()]);
     }
@@ -131,10 +132,11 @@ int main(int argc, char** argv) {
     start = Clock::now();
     scanner.scan(found, false);
     seconds = secondsSince(start);
-    std::printf("SMScan: %zu Start menus found in %.1f ms; %ld shortcuts scanned in %.1f ms "
-                "(%.2f ms per shortcut), %zu executables\n",
-                scanner.startMenuPaths().size(), construction * 1e3, made, seconds * 1e3,
-                seconds * 1e3 / (made ? made : 1), found.size());
+    std::printf(
+        "SMScan: %zu Start menus found in %.1f ms; %ld shortcuts scanned in %.1f ms "
+        "(%.2f ms per shortcut), %zu executables\n",
+        scanner.startMenuPaths().size(), construction * 1e3, made, seconds * 1e3,
+        seconds * 1e3 / (made ? made : 1), found.size());
     removeTree(profile);
     return 0;
 }

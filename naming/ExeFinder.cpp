@@ -49,7 +49,8 @@ ExeFinder::ExeFinder(const SmartPointer<LoggerUnit>& log) {
     logger = log;
     debugLog(logger, 2, "ExeFinder: Created.");
     kernel32.reset(::LoadLibraryA("kernel32.dll"));
-    disableRedirection = lookUp<DisableRedirection>(kernel32.get(), "Wow64DisableWow64FsRedirection");
+    disableRedirection =
+        lookUp<DisableRedirection>(kernel32.get(), "Wow64DisableWow64FsRedirection");
     revertRedirection = lookUp<RevertRedirection>(kernel32.get(), "Wow64RevertWow64FsRedirection");
 }
 
@@ -75,7 +76,8 @@ std::string ExeFinder::getApplicationName(const std::string& path) {
         return record.appName;
     }
 
-    debugLog(logger, 5, "ExeFinder: No information stored about \"%s\". Checking file directly.", key);
+    debugLog(logger, 5, "ExeFinder: No information stored about \"%s\". Checking file directly.",
+             key);
     ExeInfo record;
     bool described = SMScan::readVersionInfo(record, key);
     record.menuName.clear();
@@ -83,11 +85,13 @@ std::string ExeFinder::getApplicationName(const std::string& path) {
     decideName(record, mappings, logger);
     known.emplace(key, record);
     if (described) {
-        debugLog(logger, 5, "ExeFinder: Stored \"%s\" = \"%s\" for future references.", key, record.appName);
+        debugLog(logger, 5, "ExeFinder: Stored \"%s\" = \"%s\" for future references.", key,
+                 record.appName);
     } else if (record.appName == kIgnoredName) {
         debugLog(logger, 5, "ExeFinder: Ignoring \"%s\".", key);
     } else {
-        debugLog(logger, 5, "ExeFinder: No information found for \"%s\". Using \"%s\".", key, record.appName);
+        debugLog(logger, 5, "ExeFinder: No information found for \"%s\". Using \"%s\".", key,
+                 record.appName);
     }
     return record.appName;
 }

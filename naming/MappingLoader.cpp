@@ -42,7 +42,9 @@ void loadApplicationMappingsFrom(const std::string& confDir, ExeFinder& finder,
         file.readLine(line);
         if (!parser.addLine(line)) {
             file.close();
-            if (log) log->error(kMappingSyntaxMessage, ParamStream() << parser.lineNumber() << kIllegalBraceText);
+            if (log)
+                log->error(kMappingSyntaxMessage, ParamStream()
+                                                      << parser.lineNumber() << kIllegalBraceText);
             return;
         }
     }

@@ -38,7 +38,7 @@ private:
     void enter(const std::string& key, const std::string& value, MappingKind kind);
 
     ApplicationMappings mappings_;
-    int state_ = None;           // the kind of the open block; None outside
+    int state_ = None;            // the kind of the open block; None outside
     MappingKind pending_ = None;  // the kind the last keyword announced
     int lineNumber_ = 0;
     bool failed_ = false;

@@ -40,24 +40,24 @@ bool applyMappings(ExeInfo& info, const ApplicationMappings& mappings, const std
     if (entry == mappings.end()) return false;
     const ApplicationMapping& rule = entry->second;
     switch (rule.kind) {
-    case Ignore:
-        name = kIgnoredName;
-        return true;
-    case MapAlways:
-        name = rule.value;
-        return true;
-    case MapMedium:
-        if (!info.fileDescription.empty()) {
-            name = info.fileDescription;
-            cleanName(name);
-            if (!name.empty()) return true;
-        }
-        name = rule.value;
-        return false;
-    case MapLast:
-    case None:
-        name = rule.value;
-        return false;
+        case Ignore:
+            name = kIgnoredName;
+            return true;
+        case MapAlways:
+            name = rule.value;
+            return true;
+        case MapMedium:
+            if (!info.fileDescription.empty()) {
+                name = info.fileDescription;
+                cleanName(name);
+                if (!name.empty()) return true;
+            }
+            name = rule.value;
+            return false;
+        case MapLast:
+        case None:
+            name = rule.value;
+            return false;
     }
     return false;
 }
@@ -66,11 +66,13 @@ bool applyMappings(ExeInfo& info, const ApplicationMappings& mappings, const std
 bool applyVersionResource(ExeInfo& info, const std::string& base, std::string& name,
                           const SmartPointer<LoggerUnit>& log) {
     if (!isPrintable(info.productName)) {
-        debugLog(log, kNamingLevel, "ExeFinder: Ignored Product:%s, Using:%s.", info.productName, base);
+        debugLog(log, kNamingLevel, "ExeFinder: Ignored Product:%s, Using:%s.", info.productName,
+                 base);
         info.productName = base;
     }
     if (!isPrintable(info.fileDescription)) {
-        debugLog(log, kNamingLevel, "ExeFinder: Ignored FileDescription:%s, Using:%s.", info.fileDescription, base);
+        debugLog(log, kNamingLevel, "ExeFinder: Ignored FileDescription:%s, Using:%s.",
+                 info.fileDescription, base);
         info.fileDescription = base;
     }
     if (!info.fileDescription.empty()) {
@@ -83,13 +85,15 @@ bool applyVersionResource(ExeInfo& info, const std::string& base, std::string& n
     }
     cleanName(name);
     if (name.empty()) return false;
-    debugLog(log, kNamingLevel, "ExeFinder: Product name/description \"%s\" to \"%s\".", info.exeFile, name);
+    debugLog(log, kNamingLevel, "ExeFinder: Product name/description \"%s\" to \"%s\".",
+             info.exeFile, name);
     return true;
 }
 
 }  // namespace
 
-void decideName(ExeInfo& info, const ApplicationMappings& mappings, const SmartPointer<LoggerUnit>& log) {
+void decideName(ExeInfo& info, const ApplicationMappings& mappings,
+                const SmartPointer<LoggerUnit>& log) {
     std::string name = info.appName;
     const std::string base = lowered(withoutExtension(info.exeFile));
 

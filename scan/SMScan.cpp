@@ -76,7 +76,8 @@ SMScan::SMScan() {
         findStartMenus(profiles);
         addCurrentStartMenus(profiles);
     }
-    debugLog(logger, 4, "SMScan: Got %i paths to start menus.", static_cast<int>(startMenus.size()));
+    debugLog(logger, 4, "SMScan: Got %i paths to start menus.",
+             static_cast<int>(startMenus.size()));
     for (std::string& path : startMenus) {
         ensureTrailingSeparator(path);
         debugLog(logger, 5, "SMScan: Start menu path: \"%s\".", path);
@@ -182,7 +183,8 @@ bool SMScan::scan(ExeMap& result, bool details) {
 bool SMScan::walk(const std::string& dir) {
     debugLog(logger, 4, "SMScan: Scanning \"%s\"...", dir);
     const std::vector<DirectoryEntry> entries = listDirectory(dir, "*");
-    debugLog(logger, 5, "SMScan: \"%s\" has %i sub-elements.", dir, static_cast<int>(entries.size()));
+    debugLog(logger, 5, "SMScan: \"%s\" has %i sub-elements.", dir,
+             static_cast<int>(entries.size()));
     for (const DirectoryEntry& entry : entries) {
         debugLog(logger, 5, "SMScan: Checking element \"%s\"...", entry.name);
         if (!entry.isDirectory) {
@@ -195,7 +197,8 @@ bool SMScan::walk(const std::string& dir) {
             continue;
         }
         if (isReparsePoint(dir + entry.name)) {
-            debugLog(logger, 5, "SMScan: Not following \"%s\": it is a link to another folder.", entry.name);
+            debugLog(logger, 5, "SMScan: Not following \"%s\": it is a link to another folder.",
+                     entry.name);
             continue;
         }
         if (!walk(dir + entry.name + "/")) {
@@ -225,9 +228,9 @@ void SMScan::processShortcut(const std::string& dir, const std::string& name) {
         info.workingDir = workingDir;
         info.arguments = arguments;
         if (logger) {
-            logger->debug(5, shortcutDetailsText({name, targetName, description, info.menuName,
-                                                  info.menuFolder, version, workingDir,
-                                                  arguments}));
+            logger->debug(5,
+                          shortcutDetailsText({name, targetName, description, info.menuName,
+                                               info.menuFolder, version, workingDir, arguments}));
         }
     }
     store(key, info);

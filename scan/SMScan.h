@@ -67,8 +67,7 @@ private:
     // when the target has no usable version resource.
     static bool readShortcut(const std::string& shortcut, std::string& target,
                              std::string& targetName, std::string& description,
-                             std::string& version, std::string& workingDir,
-                             std::string& arguments);
+                             std::string& version, std::string& workingDir, std::string& arguments);
 
     std::vector<std::string> startMenus;
     std::map<std::string, std::vector<ExeInfo>> pending;

@@ -24,7 +24,9 @@ const int kShellLinkFailure = 422;
 
 // A shell text buffer read back: never longer than the buffer, even when the
 // shell left it without its terminating zero.
-std::string bufferText(const char* buffer) { return std::string(buffer, strnlen(buffer, kShellText)); }
+std::string bufferText(const char* buffer) {
+    return std::string(buffer, strnlen(buffer, kShellText));
+}
 
 }  // namespace
 
@@ -38,7 +40,8 @@ bool SMScan::isLink(const std::string& name) {
 bool SMScan::isExe(const std::string& path) {
     debugLog(logger, 5, "SMScan: Checking if \"%s\" is an exe-file...", path);
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
-        debugLog(logger, 5, "SMScan: \"%s\" is a network path, and will be ignored for now...", path);
+        debugLog(logger, 5, "SMScan: \"%s\" is a network path, and will be ignored for now...",
+                 path);
         return false;
     }
     if (!hasExtensionInAnyCase(path, "exe")) {
@@ -53,9 +56,8 @@ bool SMScan::isExe(const std::string& path) {
     return true;
 }
 
-bool SMScan::readShortcut(const std::string& shortcut, std::string& target,
-                          std::string& targetName, std::string& description,
-                          std::string& version, std::string& workingDir,
+bool SMScan::readShortcut(const std::string& shortcut, std::string& target, std::string& targetName,
+                          std::string& description, std::string& version, std::string& workingDir,
                           std::string& arguments) {
     debugLog(logger, 5, "SMScan: Extracting data for \"%s\"...", shortcut);
     description.clear();
@@ -65,7 +67,8 @@ bool SMScan::readShortcut(const std::string& shortcut, std::string& target,
     ComPtr<IShellLinkA> link;
     if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                   link.put()))) {
-        debugLog(logger, 1, "SMScan: Failed to create IShellLink object. Code=%i.", kShellLinkFailure);
+        debugLog(logger, 1, "SMScan: Failed to create IShellLink object. Code=%i.",
+                 kShellLinkFailure);
         return false;
     }
 

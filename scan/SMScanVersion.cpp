@@ -16,7 +16,7 @@ namespace Velmar {
 namespace {
 
 // Prefixes that paths written in registry values and services carry.
-const char kNtPrefix[] = "\\\\??\\";            // loses all its characters
+const char kNtPrefix[] = "\\\\??\\";                // loses all its characters
 const char kSystemRootPrefix[] = "\\\\systemroot";  // loses its first character
 const WORD kUsEnglish = 0x0409;
 const int kAttemptsPerEntry = 3;
@@ -100,7 +100,8 @@ bool readVersionResource(ExeInfo& info, std::string path, const SmartPointer<Log
     std::vector<Translation> table(length / sizeof(Translation));
     if (!table.empty()) std::memcpy(table.data(), data, table.size() * sizeof(Translation));
 
-    debugLog(logger, 5, "SMScan: Number of language blocks in version info: %i", static_cast<int>(table.size()));
+    debugLog(logger, 5, "SMScan: Number of language blocks in version info: %i",
+             static_cast<int>(table.size()));
     for (size_t i = 0; i < table.size(); ++i) {
         char line[96];
         std::snprintf(line, sizeof line, "SMScan: Block: %i: LangId:%04x Codepage:%04x",
@@ -122,7 +123,8 @@ bool readVersionResource(ExeInfo& info, std::string path, const SmartPointer<Log
                 info.fileDescription.swap(texts[0]);
                 info.fileVersion.swap(texts[1]);
                 info.productName.swap(texts[2]);
-                debugLog(logger, 5, "SMScan: FileDescription:%s, Product:%s, Version:%s", info.fileDescription, info.productName, info.fileVersion);
+                debugLog(logger, 5, "SMScan: FileDescription:%s, Product:%s, Version:%s",
+                         info.fileDescription, info.productName, info.fileVersion);
                 return true;
             }
             entry.language = entry.language != 0 ? 0 : kUsEnglish;

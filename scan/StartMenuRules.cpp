@@ -17,7 +17,8 @@ bool hasExtensionInAnyCase(const std::string& name, const char* lower) {
 
 FolderVerdict judgeFolder(int links, int others) {
     if (links > others) return FolderVerdict::StartMenu;
-    if ((links >= 2 && links < others) || (links < 2 && others < 5)) return FolderVerdict::LookDeeper;
+    if ((links >= 2 && links < others) || (links < 2 && others < 5))
+        return FolderVerdict::LookDeeper;
     return FolderVerdict::NotStartMenu;
 }
 
@@ -28,13 +29,10 @@ std::string menuNameOf(const std::string& shortcutName) {
 
 std::string shortcutDetailsText(const ShortcutDetails& d) {
     return "SMScan: Got the following data for " + quoted(d.shortcutName) + ": \n" +
-           ">  Exename: " + quoted(d.exeName) + "\n" +
-           ">  Description: " + quoted(d.description) + "\n" +
-           ">  Menu name: " + quoted(d.menuName) + "\n" +
-           ">  Menu folder: " + quoted(d.menuFolder) + "\n" +
-           ">  Version: " + d.version + "\n" +
-           ">  WDir: " + d.workingDir + "\n" +
-           ">  Args: " + d.arguments;
+           ">  Exename: " + quoted(d.exeName) + "\n" + ">  Description: " + quoted(d.description) +
+           "\n" + ">  Menu name: " + quoted(d.menuName) + "\n" +
+           ">  Menu folder: " + quoted(d.menuFolder) + "\n" + ">  Version: " + d.version + "\n" +
+           ">  WDir: " + d.workingDir + "\n" + ">  Args: " + d.arguments;
 }
 
 }  // namespace Velmar

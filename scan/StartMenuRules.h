@@ -13,8 +13,8 @@ bool hasExtensionInAnyCase(const std::string& name, const char* lower);
 
 // What the file counts of one profile subfolder say about it.
 enum class FolderVerdict {
-    StartMenu,    // shortcuts outnumber the other files
-    LookDeeper,   // few files: count the subfolders' files too, one after the other
+    StartMenu,   // shortcuts outnumber the other files
+    LookDeeper,  // few files: count the subfolders' files too, one after the other
     NotStartMenu,
 };
 

@@ -35,7 +35,9 @@ TEST(ExeFinder, ReadsEachPathOnceInAnyLetterCase) {
     EXPECT_EQ(finder.getApplicationName(std::string(1, '\0') + "x.exe"), "[UNDEFINED]");
     const std::string lines = log.take();
     EXPECT_EQ(countOf(lines, "ExeFinder: No information stored about"), 1u) << lines;
-    EXPECT_EQ(countOf(lines, "D5 ExeFinder: Stored \"" + key + "\" = \"Blank Tool\" for future references."), 1u)
+    EXPECT_EQ(countOf(lines, "D5 ExeFinder: Stored \"" + key +
+                                 "\" = \"Blank Tool\" for future references."),
+              1u)
         << lines;
 }
 
@@ -94,7 +96,8 @@ protected:
 };
 
 TEST_F(MappingLoader, RulesReachTheResolver) {
-    mappingFile("# rules\r\nIgnore\r\n{\r\n  VER_NONE\r\n}\r\nmapalways\n{\nver_blanks = Blanks Suite\n}");
+    mappingFile(
+        "# rules\r\nIgnore\r\n{\r\n  VER_NONE\r\n}\r\nmapalways\n{\nver_blanks = Blanks Suite\n}");
     ExeFinder finder(SmartPointer<LoggerUnit>{});
     loadApplicationMappingsFrom(dir.path(), finder, log.unit);
     EXPECT_EQ(log.take(), "D1 Application mappings loaded.\n");
@@ -132,8 +135,9 @@ TEST_F(MappingLoader, DirectoryFromTheConfiguration) {
               "D1 Unable to get configuration dir. Cannot load mappings.\n");
     ::DeleteFileA((dir.path() + "components\\appmapping.conf").c_str());
     loadApplicationMappingsFrom(dir.path(), finder, log.unit);
-    EXPECT_EQ(log.take(), "D1 File \"" + dir.path() +
-                              "components/appmapping.conf\" does not exist. Cannot load mappings.\n");
+    EXPECT_EQ(log.take(),
+              "D1 File \"" + dir.path() +
+                  "components/appmapping.conf\" does not exist. Cannot load mappings.\n");
     EXPECT_EQ(names(finder), "Plain Tool|Blank Tool");
 }
 

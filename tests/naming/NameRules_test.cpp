@@ -9,11 +9,11 @@ namespace {
 
 struct NameCase {
     const char* what;
-    ExeInfo in;          // exeFile, menuName, productName, fileDescription, -, -, menuFolder
-    std::string rules;   // one mapping for "foo": "<kind>:<value>", or empty for none
-    std::string name;    // expected appName
-    std::string lastLog; // the last debug text written
-    std::string product = "";      // expected productName afterwards, when it changes
+    ExeInfo in;                // exeFile, menuName, productName, fileDescription, -, -, menuFolder
+    std::string rules;         // one mapping for "foo": "<kind>:<value>", or empty for none
+    std::string name;          // expected appName
+    std::string lastLog;       // the last debug text written
+    std::string product = "";  // expected productName afterwards, when it changes
     std::string description = "";  // expected fileDescription afterwards, when it changes
 };
 
@@ -39,10 +39,10 @@ TEST(NameRules, DecideNameEveryStepAndFallThrough) {
     const std::string high = "\x80Tool";
     const NameCase cases[] = {
         {"ignore", info("Foo.EXE", "M", "P", "D", "F"), "1:", "!", ""},
-        {"ignore matches the base name only", info("foo.exe.bak", "", "", "", ""), "1:",
-         "foo.exe", "D5 ExeFinder: Using \"foo.exe.bak\" to \"foo.exe\"."},
-        {"mapalways beats the description", info("foo.exe", "", "", "Foo Tool", ""),
-         "2:Foo Suite", "Foo Suite", ""},
+        {"ignore matches the base name only", info("foo.exe.bak", "", "", "", ""), "1:", "foo.exe",
+         "D5 ExeFinder: Using \"foo.exe.bak\" to \"foo.exe\"."},
+        {"mapalways beats the description", info("foo.exe", "", "", "Foo Tool", ""), "2:Foo Suite",
+         "Foo Suite", ""},
         {"mapmedium takes the description", info("foo.exe", "", "P", "Foo Tool Application", ""),
          "3:Foo Suite", "Foo Tool", ""},
         {"mapmedium without description: product", info("foo.exe", "M", "Prod", "", ""),
@@ -57,14 +57,15 @@ TEST(NameRules, DecideNameEveryStepAndFallThrough) {
          "D5 ExeFinder: Using \"foo.exe\" to \"foo\"."},
         {"description before product", info("bar.exe", "", "Bar Suite", "Bar Tool", ""), "",
          "Bar Tool", "D5 ExeFinder: Product name/description \"bar.exe\" to \"Bar Tool\"."},
-        {"operating system product: base name", info("Bar.exe", "M", "Microsoft Operating System", "", ""),
-         "", "bar", "D5 ExeFinder: Product name/description \"Bar.exe\" to \"bar\".", "", "bar"},
+        {"operating system product: base name",
+         info("Bar.exe", "M", "Microsoft Operating System", "", ""), "", "bar",
+         "D5 ExeFinder: Product name/description \"Bar.exe\" to \"bar\".", "", "bar"},
         {"unprintable description replaced by the base", info("Bar.Exe", "", "", high.c_str(), ""),
          "", "bar", "D5 ExeFinder: Product name/description \"Bar.Exe\" to \"bar\".", "", "bar"},
         {"unprintable product replaced by the base", info("bar.exe", "", "Bar\x7f", "", ""), "",
          "bar", "D5 ExeFinder: Product name/description \"bar.exe\" to \"bar\".", "bar"},
-        {"cleaned-away product falls to the folder", info("bar.exe", "", "2.0", "", "Bar Folder"), "",
-         "Bar Folder", "D5 ExeFinder: Menu folder \"bar.exe\" to \"Bar Folder\"."},
+        {"cleaned-away product falls to the folder", info("bar.exe", "", "2.0", "", "Bar Folder"),
+         "", "Bar Folder", "D5 ExeFinder: Menu folder \"bar.exe\" to \"Bar Folder\"."},
         {"programs folder in any case is no name", info("Bar.Tool.exe", "", "", "", "PROGRAMS"), "",
          "Bar.Tool", "D5 ExeFinder: Using \"Bar.Tool.exe\" to \"Bar.Tool\"."},
         {"no extension", info("bar", "", "", "", ""), "", "bar",
@@ -78,7 +79,8 @@ TEST(NameRules, DecideNameEveryStepAndFallThrough) {
         EXPECT_EQ(log.lastLine(), c.lastLog) << c.what;
         EXPECT_EQ(record.productName, c.product.empty() ? c.in.productName : c.product) << c.what;
         EXPECT_EQ(record.fileDescription,
-                  c.description.empty() ? c.in.fileDescription : c.description) << c.what;
+                  c.description.empty() ? c.in.fileDescription : c.description)
+            << c.what;
 
         // Deciding again on the stored record gives the same name.
         ExeInfo again = record;
@@ -105,8 +107,8 @@ TEST(NameRules, CleanName) {
         {"APPLICATION FILE", "APPLICATION FILE"},
         {"FooApplication", "Foo"},
         {"Foo \x80\x09 application", "Foo"},
-        {"A application", "A "},      // the first two bytes always stay
-        {"  application", ""},        // ...and then hold no letter
+        {"A application", "A "},  // the first two bytes always stay
+        {"  application", ""},    // ...and then hold no letter
         {"123", ""},
         {"", ""},
         {"Tool 2", "Tool 2"},

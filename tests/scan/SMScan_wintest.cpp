@@ -36,11 +36,12 @@ TEST(SMScanStartMenus, CountingRuleThenTheProfileAndCommonStartMenus) {
     ScratchDir profile(kProfilePrefix, profilesDirectory() + "\\");
     const std::string p = profile.path();
     for (const char* file :
-         {"Menu3\\a.lnk", "Menu3\\b.lnk", "Menu3\\c.lnk", "Menu3\\Tool.LNK", "Menu3\\readme.txt",
-          "Two2\\a.lnk", "Two2\\b.lnk", "Two2\\x.txt", "Two2\\y.txt", "Empty\\A\\x.txt",
-          "Empty\\B\\a.lnk", "Empty\\B\\b.lnk", "One5\\a.lnk", "One5\\1.txt", "One5\\2.txt",
-          "One5\\3.txt", "One5\\4.txt", "One5\\5.txt", "Caps\\A.LNK", "Caps\\B.LNK",
-          "Caps\\x.txt", "NoFiles\\Sub\\x.txt"}) {
+         {"Menu3\\a.lnk",      "Menu3\\b.lnk",       "Menu3\\c.lnk",    "Menu3\\Tool.LNK",
+          "Menu3\\readme.txt", "Two2\\a.lnk",        "Two2\\b.lnk",     "Two2\\x.txt",
+          "Two2\\y.txt",       "Empty\\A\\x.txt",    "Empty\\B\\a.lnk", "Empty\\B\\b.lnk",
+          "One5\\a.lnk",       "One5\\1.txt",        "One5\\2.txt",     "One5\\3.txt",
+          "One5\\4.txt",       "One5\\5.txt",        "Caps\\A.LNK",     "Caps\\B.LNK",
+          "Caps\\x.txt",       "NoFiles\\Sub\\x.txt"}) {
         profile.makeFile(file);
     }
     // Shortcuts below folders that are not examined deeper change nothing.
@@ -61,9 +62,9 @@ TEST(SMScanStartMenus, CountingRuleThenTheProfileAndCommonStartMenus) {
 
     // The common Start menu comes after every profile's.
     char common[MAX_PATH] = {};
-    ASSERT_EQ(::SHGetFolderPathA(nullptr, CSIDL_COMMON_STARTMENU, nullptr, SHGFP_TYPE_CURRENT,
-                                 common),
-              S_OK);
+    ASSERT_EQ(
+        ::SHGetFolderPathA(nullptr, CSIDL_COMMON_STARTMENU, nullptr, SHGFP_TYPE_CURRENT, common),
+        S_OK);
     const std::vector<std::string>& all = scanner.startMenuPaths();
     if (rawExists(common)) {
         auto commonAt = std::find(all.begin(), all.end(), std::string(common) + "\\");
@@ -129,14 +130,15 @@ TEST_F(SMScanWalk, RecordsOfEveryShortcutToAnExistingExecutable) {
     EXPECT_TRUE(log.has("D5 SMScan: \"Tool.LNK\" is a link."));
     EXPECT_TRUE(log.has("D5 SMScan: \"C:\\nowhere\\ghost.exe\" does not exist."));
     EXPECT_TRUE(log.has("D5 SMScan: Not storing \"" + key("ver_blanks") + "\". Already exists."));
-    EXPECT_TRUE(log.has("D5 SMScan: Got the following data for \"Tool.LNK\": \n"
-                        ">  Exename: \"ver_german.exe\"\n"
-                        ">  Description: \"Neutral Tool\"\n"
-                        ">  Menu name: \"Tool\"\n"
-                        ">  Menu folder: \"Start Menu\"\n"
-                        ">  Version: 1.0.0.0\n"
-                        ">  WDir: C:\\windows\n"
-                        ">  Args: "));
+    EXPECT_TRUE(
+        log.has("D5 SMScan: Got the following data for \"Tool.LNK\": \n"
+                ">  Exename: \"ver_german.exe\"\n"
+                ">  Description: \"Neutral Tool\"\n"
+                ">  Menu name: \"Tool\"\n"
+                ">  Menu folder: \"Start Menu\"\n"
+                ">  Version: 1.0.0.0\n"
+                ">  WDir: C:\\windows\n"
+                ">  Args: "));
 
     // Without details a record carries the executable's name alone.
     SMScan::ExeMap plain;

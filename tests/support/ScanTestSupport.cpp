@@ -28,12 +28,13 @@ void ensureScannerCom() { static SMScan first; }
 std::string profilesDirectory() {
     char buffer[MAX_PATH] = {};
     DWORD size = MAX_PATH;
-    if (::GetProfilesDirectoryA(buffer, &size) == 0) throw std::runtime_error("no profiles directory");
+    if (::GetProfilesDirectoryA(buffer, &size) == 0)
+        throw std::runtime_error("no profiles directory");
     return buffer;
 }
 
-void makeShortcut(const std::string& path, const std::string& target,
-                  const std::string& arguments, const std::string& workingDir) {
+void makeShortcut(const std::string& path, const std::string& target, const std::string& arguments,
+                  const std::string& workingDir) {
     ensureScannerCom();
     ComPtr<IShellLinkA> link;
     ComPtr<IPersistFile> file;
