@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/AppLog.h"
+#include "app/CandidateSink.h"
 #include "app/InventoryRecord.h"
 
 #include <string>
@@ -29,11 +30,10 @@ public:
     virtual std::string applicationName(const std::string& path) = 0;
 };
 
-class CandidateSet {
+class CandidateSet : public CandidateSink {
 public:
     // The three collaborators must outlive the set.
     CandidateSet(CandidateFiles& files, NameResolver& resolver, AppLog& log);
-    virtual ~CandidateSet() = default;
 
     // Cleans the path (long form when it holds "~", then cleanCandidatePath);
     // a path with a directory must exist, a bare file name is replaced by the
@@ -41,7 +41,7 @@ public:
     // path was new and got a name other than "!" and was stored; false when it
     // was rejected, already held or to be ignored (an ignored path is not
     // remembered). Debug messages at level 5 only.
-    bool processCandidate(std::string path);
+    bool processCandidate(std::string path) override;
 
     const CandidateMap& candidates() const { return candidates_; }
 

@@ -1,0 +1,251 @@
+#include "app/RegistryScan.h"
+
+#include "app/RegistryText.h"
+#include "shared/library/common/FileUtils.h"
+#include "shared/library/common/SystemInfo.h"
+#include "shared/library/common/SystemInfoRules.h"
+#include "shared/library/common/win32/WinHandle.h"
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+namespace Velmar {
+
+namespace {
+
+// The debug levels at which the walk reports each key and its counts.
+constexpr int32_t kKeyDebugLevel = 4;
+constexpr int32_t kDetailDebugLevel = 5;
+// The registry's limits on names, in characters with the terminating zero; an
+// ANSI name may take more bytes, and the buffers grow when the registry asks.
+constexpr DWORD kKeyNameRoom = 256;
+constexpr DWORD kValueNameRoom = 16384;
+constexpr size_t kNameRoomCeiling = size_t{1} << 20;
+constexpr size_t kInitialDataRoom = 4096;
+// Expansion starts with this many bytes per character of the text.
+constexpr size_t kExpansionFactor = 4;
+// Expansion tries at most this often (the size reported may still grow if
+// the environment changes in between).
+constexpr int kExpansionAttempts = 3;
+constexpr char kDefaultValueName[] = "(Default)";
+constexpr char kReferenceStart[] = "${";
+
+bool isTextType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// References in registry texts name values of the suite key.
+class SuiteValues : public ReferenceSource {
+public:
+    bool readRaw(const std::string& name, std::string& text) override {
+        return readSuiteValue(name, text) == kRegOk;
+    }
+};
+
+class Walk {
+public:
+    Walk(HKEY root, const std::string& rootName, bool view32, CandidateSink& sink, AppLog& log)
+        : root_(root), rootName_(rootName), view_(view32 ? KEY_WOW64_32KEY : 0), sink_(sink),
+          log_(log), name_(kValueNameRoom), data_(kInitialDataRoom) {}
+
+    void run(std::deque<std::string>& queue) {
+        const bool keyLines = log_.debugLevel() >= kKeyDebugLevel;
+        detail_ = log_.debugLevel() >= kDetailDebugLevel;
+        while (!queue.empty()) {
+            std::string path = std::move(queue.back());
+            queue.pop_back();
+            if (keyLines && !path.empty()) {
+                log_.debug(kKeyDebugLevel, "Scanning key \"%s\\%s\"...", {rootName_, path});
+            }
+            visit(path, queue);
+        }
+    }
+
+private:
+    void visit(const std::string& path, std::deque<std::string>& queue) {
+        // One handle serves both listings; a key that lets its subkeys be
+        // listed but not its values is opened again for the subkeys alone.
+        UniqueHKey key;
+        bool valuesOpen = true;
+        if (::RegOpenKeyExA(root_, path.c_str(), 0,
+                            KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | view_,
+                            key.put()) != ERROR_SUCCESS) {
+            valuesOpen = false;
+            if (::RegOpenKeyExA(root_, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | view_,
+                                key.put()) != ERROR_SUCCESS) {
+                log_.message(Severity::kWarning, AppMessage::kSubKeysUnlisted, {rootName_, path});
+                return;
+            }
+        }
+        if (!listSubKeys(key.get())) {
+            log_.message(Severity::kWarning, AppMessage::kSubKeysUnlisted, {rootName_, path});
+            return;
+        }
+        if (detail_) {
+            log_.debug(kDetailDebugLevel, "   Got %i subkey(s).",
+                       {static_cast<int32_t>(subKeys_.size())});
+        }
+        const std::string prefix = path.empty() ? path : path + "\\";
+        for (const std::string& name : subKeys_) queue.push_back(prefix + name);
+        if (path.empty()) return;  // the hive's own values are not looked at
+
+        if (hasExeMarker(path)) sink_.processCandidate(fileName(path));
+        const LONG listed = valuesOpen ? listValues(key.get()) : ERROR_INVALID_HANDLE;
+        if (listed == ERROR_ACCESS_DENIED) {
+            log_.debug(1, "   Got access denied when trying to open \"%s\\%s\".",
+                       {rootName_, path});
+            return;
+        }
+        if (listed != ERROR_SUCCESS) {
+            log_.message(Severity::kWarning, AppMessage::kValuesUnlisted, {rootName_, path});
+            return;
+        }
+        if (detail_) {
+            log_.debug(kDetailDebugLevel, "   Got %i value(s).",
+                       {static_cast<int32_t>(values_.size())});
+        }
+        for (const auto& value : values_) visitValue(key.get(), path, value.first, value.second);
+    }
+
+    // Fills subKeys_ in listing order; false on an enumeration error.
+    bool listSubKeys(HKEY key) {
+        subKeys_.clear();
+        std::vector<char>& name = keyName_;
+        if (name.size() < kKeyNameRoom) name.resize(kKeyNameRoom);
+        for (DWORD index = 0;;) {
+            DWORD length = static_cast<DWORD>(name.size());
+            const LONG rc = ::RegEnumKeyExA(key, index, name.data(), &length, nullptr, nullptr,
+                                            nullptr, nullptr);
+            if (rc == ERROR_NO_MORE_ITEMS) return true;
+            if (rc == ERROR_MORE_DATA && name.size() < kNameRoomCeiling) {
+                name.resize(name.size() * 2);
+                continue;  // the same index again
+            }
+            if (rc != ERROR_SUCCESS) return false;
+            subKeys_.emplace_back(name.data(), length);
+            ++index;
+        }
+    }
+
+    // Fills values_ (ordered by name) with each value's type; the registry's
+    // result of the first failed enumeration, ERROR_SUCCESS at the end.
+    LONG listValues(HKEY key) {
+        values_.clear();
+        for (DWORD index = 0;;) {
+            DWORD length = static_cast<DWORD>(name_.size());
+            DWORD type = 0;
+            const LONG rc = ::RegEnumValueA(key, index, name_.data(), &length, nullptr, &type,
+                                            nullptr, nullptr);
+            if (rc == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
+            if (rc == ERROR_MORE_DATA && name_.size() < kNameRoomCeiling) {
+                name_.resize(name_.size() * 2);
+                continue;
+            }
+            if (rc != ERROR_SUCCESS) return rc;
+            values_[std::string(name_.data(), length)] = type;
+            ++index;
+        }
+    }
+
+    void visitValue(HKEY key, const std::string& path, const std::string& name, DWORD type) {
+        if (hasExeMarker(name) && !sink_.processCandidate(name)) {
+            sink_.processCandidate(fileName(name));
+        }
+        if (!isTextType(type)) return;
+        if (detail_) {
+            log_.debug(kDetailDebugLevel, "   Value name \"%s\"...",
+                       {name.empty() ? std::string(kDefaultValueName) : name});
+        }
+        std::string text;
+        if (!readText(key, name, text)) {
+            log_.message(Severity::kWarning, AppMessage::kValueTextUnreadable,
+                         {name, rootName_, path});
+            return;
+        }
+        if (!hasExeMarker(text)) return;
+        for (std::string& piece : splitExecutablePaths(text)) {
+            if (type == REG_EXPAND_SZ) piece = expandEnvironment(piece, log_);
+            sink_.processCandidate(std::move(piece));
+        }
+    }
+
+    // The value's text, trailing zeros removed, suite references resolved;
+    // false when it cannot be read or is no longer text.
+    bool readText(HKEY key, const std::string& name, std::string& text) {
+        DWORD type = 0;
+        DWORD size = static_cast<DWORD>(data_.size());
+        LONG rc = ::RegQueryValueExA(key, name.c_str(), nullptr, &type,
+                                     reinterpret_cast<BYTE*>(data_.data()), &size);
+        while (rc == ERROR_MORE_DATA) {
+            // The value may grow between two queries: never retry with the same size.
+            data_.resize(std::max<size_t>(size, data_.size() * 2));
+            size = static_cast<DWORD>(data_.size());
+            rc = ::RegQueryValueExA(key, name.c_str(), nullptr, &type,
+                                    reinterpret_cast<BYTE*>(data_.data()), &size);
+        }
+        if (rc != ERROR_SUCCESS || !isTextType(type)) return false;
+        text = textFromRegistryData(data_.data(), std::min<size_t>(size, data_.size()));
+        if (text.find(kReferenceStart) != std::string::npos) {
+            SuiteValues suite;
+            resolveReferences(text, suite);
+        }
+        return true;
+    }
+
+    HKEY root_;
+    const std::string& rootName_;
+    REGSAM view_;
+    CandidateSink& sink_;
+    AppLog& log_;
+    bool detail_ = false;
+    // Kept from key to key so that the walk allocates only when a key needs more.
+    std::vector<char> keyName_;
+    std::vector<char> name_;
+    std::vector<char> data_;
+    std::vector<std::string> subKeys_;
+    std::map<std::string, DWORD> values_;
+};
+
+}  // namespace
+
+bool hiveRootKey(const std::string& name, HKEY& root) {
+    static const std::pair<const char*, HKEY> hives[] = {
+        {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT}, {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
+        {"HKEY_CURRENT_USER", HKEY_CURRENT_USER}, {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+        {"HKEY_USERS", HKEY_USERS},
+    };
+    for (const auto& hive : hives) {
+        if (name == hive.first) {
+            root = hive.second;
+            return true;
+        }
+    }
+    return false;
+}
+
+void scanRegistryRoot(HKEY root, const std::string& rootName, bool view32,
+                      std::deque<std::string>& keyQueue, CandidateSink& sink, AppLog& log) {
+    log.debug(2, "Scanning root key \"%s\"...", {rootName});
+    Walk(root, rootName, view32, sink, log).run(keyQueue);
+}
+
+std::string expandEnvironment(const std::string& text, AppLog& log) {
+    std::vector<char> buffer(kExpansionFactor * text.size());
+    DWORD error = ERROR_INSUFFICIENT_BUFFER;
+    for (int attempt = 0; attempt < kExpansionAttempts; ++attempt) {
+        const DWORD room = static_cast<DWORD>(buffer.size());
+        const DWORD needed = ::ExpandEnvironmentStringsA(text.c_str(), buffer.data(), room);
+        if (needed == 0) {
+            error = ::GetLastError();
+            break;
+        }
+        // The count includes the terminating zero.
+        if (needed <= room) return std::string(buffer.data());
+        buffer.resize(needed);
+    }
+    log.message(Severity::kWarning, AppMessage::kExpansionFailed, {static_cast<uint32_t>(error)});
+    return text;
+}
+
+}  // namespace Velmar
