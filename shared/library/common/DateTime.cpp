@@ -178,18 +178,43 @@ std::string DateTime::localText(bool withOffset) const {
 
 std::string DateTime::toText() const { return fullText(false); }
 
+std::string DateTime::toCompactText() const {
+    return dateText(true) + "T" + timeText(true) + "Z";
+}
+
 bool DateTime::fromText(const std::string& text) {
-    // "YYYY-MM-DDTHH:MM:SSZ"
-    if (text.size() != 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' ||
-        text[13] != ':' || text[16] != ':' || text[19] != 'Z') {
-        return false;
+    // Where the fields of each form start: year, month, day, hour, minute,
+    // second; the bytes in between must be the punctuation of the form.
+    struct Form {
+        size_t length;
+        size_t start[6];
+        const char* punctuation;  // the whole form, "#" for a digit
+    };
+    static const Form kForms[] = {
+        {20, {0, 5, 8, 11, 14, 17}, "####-##-##T##:##:##Z"},
+        {16, {0, 4, 6, 9, 11, 13}, "########T######Z"},
+    };
+    static const size_t kWidth[6] = {4, 2, 2, 2, 2, 2};
+    for (const Form& form : kForms) {
+        if (text.size() != form.length) continue;
+        bool punctuationMatches = true;
+        for (size_t i = 0; i < form.length; ++i) {
+            if (form.punctuation[i] != '#' && text[i] != form.punctuation[i]) {
+                punctuationMatches = false;
+            }
+        }
+        if (!punctuationMatches) continue;
+        int32_t field[6] = {};
+        for (int i = 0; i < 6; ++i) {
+            if (!readDigits(text, form.start[i], kWidth[i], field[i])) return false;
+        }
+        return setFromUtcFields(field[0], field[1], field[2], field[3], field[4], field[5]);
     }
-    int32_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    if (!readDigits(text, 0, 4, year) || !readDigits(text, 5, 2, month) ||
-        !readDigits(text, 8, 2, day) || !readDigits(text, 11, 2, hour) ||
-        !readDigits(text, 14, 2, minute) || !readDigits(text, 17, 2, second)) {
-        return false;
-    }
+    return false;
+}
+
+bool DateTime::setFromUtcFields(int32_t year, int32_t month, int32_t day, int32_t hour,
+                                int32_t minute, int32_t second) {
     if (month < 1 || month > 12 || day < 1 || day > civil::daysInMonth(year, month) ||
         hour > 23 || minute > 59 || second > 59) {
         return false;

@@ -66,9 +66,12 @@ public:
 
     // "YYYY-MM-DDTHH:MM:SSZ", the full UTC text (the date form of lock files).
     std::string toText() const;
-    // Reads exactly the form toText writes. Returns false and leaves the object
-    // unchanged when the text has another form, names no real date or lies
-    // outside the 32-bit range; on success the zone is cleared. Never throws.
+    // "YYYYMMDDTHHMMSSZ", the compact full UTC text.
+    std::string toCompactText() const;
+    // Reads exactly the forms toText and toCompactText write. Returns false and
+    // leaves the object unchanged when the text has another form, names no real
+    // date or lies outside the 32-bit range; on success the zone is cleared.
+    // Never throws.
     bool fromText(const std::string& text);
 
     // The zone of local time: the "VELMAR_TZ" zone when one was read, else the
@@ -81,6 +84,11 @@ public:
     static void resetZoneStateForTests();
 
 private:
+    // Sets the time from validated UTC fields; false (unchanged) when they name
+    // no real date or lie outside the 32-bit range.
+    bool setFromUtcFields(int32_t year, int32_t month, int32_t day, int32_t hour,
+                          int32_t minute, int32_t second);
+
     ZoneInfo zone_;
 };
 

@@ -1,4 +1,5 @@
 #include "shared/library/common/DateTime.h"
+#include "tests/support/TestEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -13,30 +14,8 @@ namespace {
 const char kOslo[] = "+01:00 (+01:00 3M5W6D2H-10M5W6D3H)";
 const char kSydney[] = "+10:00 (+01:00 10M1W6D2H-4M1W6D3H)";
 
-void setEnv(const std::string& name, const char* value) {
-#ifdef _WIN32
-    _putenv((name + "=" + (value != nullptr ? value : "")).c_str());
-#else
-    if (value != nullptr) {
-        setenv(name.c_str(), value, 1);
-    } else {
-        unsetenv(name.c_str());
-    }
-#endif
-}
-
-// Saves and restores an environment variable around a test.
-class EnvGuard {
-public:
-    explicit EnvGuard(const char* name) : name_(name) {
-        if (const char* value = std::getenv(name)) saved_ = value;
-    }
-    ~EnvGuard() { setEnv(name_, saved_ ? saved_->c_str() : nullptr); }
-
-private:
-    std::string name_;
-    std::optional<std::string> saved_;
-};
+using testing::EnvGuard;
+using testing::setEnv;
 
 #ifndef _WIN32
 // Sets the runtime's TZ for a test; at the end the runtime reads an unset TZ and the
@@ -301,7 +280,7 @@ TEST(DateTimeText, DateTimeAndFullForms) {
     EXPECT_EQ(DateTime(-2147483647 - 1).toText(), "1901-12-13T20:45:52Z");
 }
 
-TEST(DateTimeText, FromTextReadsOnlyTheFullUtcForm) {
+TEST(DateTimeText, FromTextReadsOnlyTheFullUtcFormsPlainAndCompact) {
     struct Case {
         const char* text;
         bool ok;
@@ -329,6 +308,18 @@ TEST(DateTimeText, FromTextReadsOnlyTheFullUtcForm) {
         {"+025-07-01T09:08:07Z", false, 0},
         {"2025-07-01T09:08:0xZ", false, 0},
         {"", false, 0},
+        // The compact form, as the log file agent stores its opening time.
+        {"20250701T090807Z", true, 1751360887},
+        {"19011213T204552Z", true, -2147483647 - 1},
+        {"20380119T031407Z", true, 2147483647},
+        {"20380119T031408Z", false, 0},
+        {"20230229T000000Z", false, 0},
+        {"20250701T240000Z", false, 0},
+        {"20250701T090807", false, 0},
+        {"20250701 090807Z", false, 0},
+        {"2025070T1090807Z", false, 0},
+        {"20250701T09:807Z", false, 0},
+        {"2025-0701T090807Z", false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -338,7 +329,8 @@ TEST(DateTimeText, FromTextReadsOnlyTheFullUtcForm) {
         if (c.ok) {
             EXPECT_EQ(t.getSeconds(), c.seconds);
             EXPECT_FALSE(t.zone().valid);
-            EXPECT_EQ(t.toText(), c.text);
+            const bool compact = std::string(c.text).find('-') == std::string::npos;
+            EXPECT_EQ(compact ? t.toCompactText() : t.toText(), c.text);
         } else {
             EXPECT_EQ(t.getSeconds(), 12345);
             EXPECT_TRUE(t.zone().valid);
@@ -384,7 +376,7 @@ TEST(ZoneGivenAsText, FullNotationOffsetInForceOrMinutes) {
 
 // The process-wide zone state is reset around each test so that the "VELMAR_TZ"
 // read on the first "now" happens inside the test.
-class ProcessZone : public testing::Test {
+class ProcessZone : public ::testing::Test {
 protected:
     void SetUp() override { DateTime::resetZoneStateForTests(); }
     void TearDown() override { DateTime::resetZoneStateForTests(); }

@@ -1,0 +1,7 @@
+#include "shared/library/common/IPC.h"
+
+namespace Velmar {
+
+IPC::~IPC() = default;
+
+}  // namespace Velmar

@@ -1,0 +1,25 @@
+// The sending half of IPCClient: the mailslot it writes through.
+#include "shared/library/common/IPCClient.h"
+
+#include "shared/library/common/Exception.h"
+#include "shared/library/common/win32/MailSlot.h"
+
+#include <new>
+
+namespace Velmar {
+
+IPCClient::IPCClient(const std::string& endpoint) : endpoint_(endpoint) {}
+
+IPCClient::~IPCClient() = default;
+
+void IPCClient::send(const std::string& command, const std::string& second,
+                     const std::string& body, const std::string& payload) {
+    const std::string message = frame(command, second, body, payload);
+    if (!channel_) {
+        channel_.reset(new (std::nothrow) MailSlot(IPC::kSendLocal, endpoint_));
+        if (!channel_) VELMAR_THROW(IPCException, IPCException::IC_MEM, "");
+    }
+    channel_->send(message);
+}
+
+}  // namespace Velmar

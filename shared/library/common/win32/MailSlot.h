@@ -1,0 +1,48 @@
+// MailSlot: the sending end of a Windows mailslot, a one-way datagram channel
+// whose reader is another program (the suite's core service). The path is
+// opened on the first send and kept; a failed write closes it, so the next send
+// opens it again. Every send of every process on the computer is serialised
+// by the system-wide lock "Velmar_MailSlot".
+#pragma once
+
+#include "shared/library/common/IPC.h"
+#include "shared/library/common/Monopoly.h"
+#include "shared/library/common/win32/WinHandle.h"
+
+#include <string>
+
+namespace Velmar {
+
+class MailSlot : public IPC {
+public:
+    // Name of the lock shared by all senders on the computer.
+    static constexpr const char* kSendLockName = "Velmar_MailSlot";
+
+    // `name` is the endpoint: the mailslot "\\.\mailslot\<name>" for
+    // kSendLocal, "\\*\mailslot\<name>" for kSendDomain. Nothing is opened yet.
+    MailSlot(int32_t role, const std::string& name);
+    ~MailSlot() override;
+
+    // Writes the text and its terminating zero byte as one message. Throws
+    // IPCException: IC_NOT_SENDER for the receiving role; IC_MEM or
+    // IC_CANNOT_CREATE_COMM ("Error code <n>") when the security descriptor
+    // cannot be made; IC_CANNOT_SEND with the system's message when the path
+    // cannot be opened, or with "Error <n>" (plus " - No network" for 1231)
+    // when the write fails.
+    virtual void send(const std::string& text);
+
+    const std::string& name() const { return name_; }
+    bool isOpen() const { return handle_.valid(); }
+
+    // The path opened for a role and a name.
+    static std::string pathFor(int32_t role, const std::string& name);
+
+private:
+    void openPath();
+
+    UniqueFileHandle handle_;
+    std::string name_;
+    Monopoly sendLock_{kSendLockName};
+};
+
+}  // namespace Velmar

@@ -1,0 +1,96 @@
+// LoggerAgentFile: the log file agent. Appends finished log lines to one file
+// that other processes of the suite may write at the same time: every write is
+// made under an in-process lock and a system-wide lock named after the file's
+// base name (so files of one name in different directories share the lock).
+// The agent writes notes of its own when it opens, closes, moves or rotates the
+// file, and rotates it under the process-wide rotation settings (LogRotation.h).
+//
+// Registry: under the suite key, "<application display name>LogOpened" holds
+// the compact UTC opening time of the file in use and "...LogCounter" the next
+// rotation counter.
+//
+// Windows layer only. Every line is flushed before write returns.
+#pragma once
+
+#include "shared/library/common/DateTime.h"
+#include "shared/library/common/Monopoly.h"
+#include "shared/library/logger/LoggerAgent.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace Velmar {
+
+class FilePlain;
+
+class LoggerAgentFile : public LoggerAgent {
+public:
+    // How the cross-process lock is waited for: tries, and the pause after a
+    // failed one.
+    static constexpr int kLockTries = 50;
+    static constexpr uint32_t kLockPauseMs = 40;
+    // The open flags of the log file: Write, Append, Direct, NoLock and 0x08:
+    // written at its end, without a lock file and without a temporary copy.
+    static constexpr uint16_t kOpenFlags = 0x7a;
+
+    // No file yet; the process-wide rotation size becomes 10 MiB again.
+    LoggerAgentFile();
+    // Closes the file with the reason "Quitting Logger Agent". Never throws.
+    ~LoggerAgentFile() override;
+
+    // "file:///" and the path of the current file ("file:///" without one).
+    std::string location() const override;
+    bool isReady() const override { return true; }
+
+    // Appends the line and "\r\n", opening the file (with its open note) and
+    // rotating it first when needed. False when no file is set, the
+    // cross-process lock cannot be had within kLockTries, or opening or
+    // writing fails. Exceptions of the existence test and of reading the
+    // "LogOpened" value pass to the caller.
+    bool write(const std::string& line) override;
+
+    // Makes `path` the log file. The same path: nothing happens. When the old
+    // file is open, it is closed with the reason "Log file moved to "<path>"."
+    // and the new one is opened at once with its open note followed by
+    // "Log continued from "<old path>".". False only when the file object
+    // cannot be made.
+    bool setFile(const std::string& path) override;
+
+    // Writes the close note with the reason, then closes the file. Nothing
+    // happens when the file is not open.
+    void close(const std::string& reason);
+
+    std::string path() const;
+    bool isOpen() const;
+    // The multiplier of the size limit: grows by 0.25 with every failed rename.
+    float sizeFactor() const { return sizeFactor_; }
+    const DateTime& openTime() const { return openTime_; }
+    const DateTime& nextRotation() const { return nextRotation_; }
+
+private:
+    enum State : int32_t { kIdle = 0, kChecking = 1, kRotating = 2, kOpening = 3 };
+
+    bool writeLine(const std::string& text, bool internal);
+    bool openFile();
+    void checkRotation();
+    void rotate();
+    bool takeFileLock();
+    void releaseFileLock();
+    void computeNext();
+    std::string valueName(const char* suffix) const;
+
+    std::unique_ptr<FilePlain> file_;
+    Monopoly threadLock_;
+    std::string lockName_;
+    std::unique_ptr<Monopoly> fileLock_;   // the named lock while it is held
+    uint32_t fileLockDepth_ = 0;           // nested takes of the file lock
+    DateTime openTime_;
+    DateTime nextRotation_{0};
+    int32_t openSeconds_ = 0;
+    bool rotationPrepared_ = false;
+    int32_t state_ = kIdle;
+    float sizeFactor_ = 1.0f;
+};
+
+}  // namespace Velmar
