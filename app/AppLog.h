@@ -3,30 +3,25 @@
 // application connects it to its logger unit; tests record what arrives.
 #pragma once
 
+#include "shared/library/logger/LogCommons.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace Velmar {
 
-enum class Severity : int32_t {
-    kNotice = 0,
-    kWarning = 1,
-    kError = 2,
-    kCritical = 3,
-    kFatal = 4,
-};
-
 // One message parameter, tagged as the logger's parameter stream tags it:
-// 's' for a text, 'n' for a number (decimal text).
+// 's' for a text, 'n' for a number (kept as `number`, and as decimal text).
 struct LogParam {
     LogParam(const std::string& value) : tag('s'), text(value) {}  // NOLINT: implicit by design
     LogParam(const char* value) : tag('s'), text(value) {}          // NOLINT
-    LogParam(int32_t value) : tag('n'), text(std::to_string(value)) {}   // NOLINT
-    LogParam(uint32_t value) : tag('n'), text(std::to_string(value)) {}  // NOLINT
+    LogParam(int32_t value) : tag('n'), text(std::to_string(value)), number(value) {}   // NOLINT
+    LogParam(uint32_t value) : tag('n'), text(std::to_string(value)), number(value) {}  // NOLINT
 
     char tag;
     std::string text;
+    int64_t number = 0;
 };
 using LogParams = std::vector<LogParam>;
 

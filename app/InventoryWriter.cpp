@@ -32,7 +32,7 @@ size_t writeInventoryRecords(const CandidateMap& candidates, const HostIdentity&
             pending.clear();
             pendingRecords = 0;
         } else {
-            log.message(Severity::kError, AppMessage::kRecordUnwritten, {path});
+            log.message(kSeverityError, AppMessage::kRecordUnwritten, {path});
         }
         lastFailed = !ok;
     }
@@ -47,7 +47,7 @@ void writeInventoryData(const CandidateMap& candidates, const HostIdentity& host
     if (candidates.empty()) return;
     const std::string path = workingDir + inventoryFileName(DateTime().getSeconds());
     if (!file.open(path)) {
-        log.message(Severity::kCritical, AppMessage::kDataFileUnopened, {path});
+        log.message(kSeverityCritical, AppMessage::kDataFileUnopened, {path});
         return;
     }
     DateTime dayStart;

@@ -74,12 +74,12 @@ private:
             valuesOpen = false;
             if (::RegOpenKeyExA(root_, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | view_,
                                 key.put()) != ERROR_SUCCESS) {
-                log_.message(Severity::kWarning, AppMessage::kSubKeysUnlisted, {rootName_, path});
+                log_.message(kSeverityWarning, AppMessage::kSubKeysUnlisted, {rootName_, path});
                 return;
             }
         }
         if (!listSubKeys(key.get())) {
-            log_.message(Severity::kWarning, AppMessage::kSubKeysUnlisted, {rootName_, path});
+            log_.message(kSeverityWarning, AppMessage::kSubKeysUnlisted, {rootName_, path});
             return;
         }
         if (detail_) {
@@ -98,7 +98,7 @@ private:
             return;
         }
         if (listed != ERROR_SUCCESS) {
-            log_.message(Severity::kWarning, AppMessage::kValuesUnlisted, {rootName_, path});
+            log_.message(kSeverityWarning, AppMessage::kValuesUnlisted, {rootName_, path});
             return;
         }
         if (detail_) {
@@ -159,7 +159,7 @@ private:
         }
         std::string text;
         if (!readText(key, name, text)) {
-            log_.message(Severity::kWarning, AppMessage::kValueTextUnreadable,
+            log_.message(kSeverityWarning, AppMessage::kValueTextUnreadable,
                          {name, rootName_, path});
             return;
         }
@@ -244,7 +244,7 @@ std::string expandEnvironment(const std::string& text, AppLog& log) {
         if (needed <= room) return std::string(buffer.data());
         buffer.resize(needed);
     }
-    log.message(Severity::kWarning, AppMessage::kExpansionFailed, {static_cast<uint32_t>(error)});
+    log.message(kSeverityWarning, AppMessage::kExpansionFailed, {static_cast<uint32_t>(error)});
     return text;
 }
 
