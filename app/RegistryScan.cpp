@@ -91,6 +91,7 @@ private:
         if (path.empty()) return;  // the hive's own values are not looked at
 
         if (hasExeMarker(path)) sink_.processCandidate(fileName(path));
+        // A key whose values cannot be opened is a failure other than a denied listing.
         const LONG listed = valuesOpen ? listValues(key.get()) : ERROR_INVALID_HANDLE;
         if (listed == ERROR_ACCESS_DENIED) {
             log_.debug(1, "   Got access denied when trying to open \"%s\\%s\".",

@@ -1,5 +1,6 @@
 #include "app/RegistryScan.h"
 
+#include "shared/library/common/SystemInfo.h"
 #include "tests/support/AppLogRecorder.h"
 #include "tests/support/WinTestSupport.h"
 
@@ -80,6 +81,23 @@ TEST(RegistryScan, EverySourceOfPathsInWalkOrder) {
     testing::AppLogRecorder quiet(0);
     scanRegistryRoot(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", false, again, sink, quiet);
     EXPECT_EQ(quiet.joined(), "2 Scanning root key \"%s\"... |s:HKEY_CURRENT_USER\n");
+}
+
+// References name values of the suite key, which VELMAR_ENV points at here.
+TEST(RegistryScan, SuiteReferencesInTexts) {
+    testing::ScratchKey scratch("StocksweepRefs");
+    scratch.setString("", "Base", "c:\\suite");
+    scratch.setString("Sub", "run", "${Base}\\bin\\x.exe ${Missing}\\y.exe");
+    ASSERT_TRUE(selectHive("HKEY_CURRENT_USER"));
+    ASSERT_TRUE(::SetEnvironmentVariableA("VELMAR_ENV", scratch.path().c_str()));
+    std::deque<std::string> queue{scratch.sub("Sub")};
+    RecordingSink sink;
+    testing::AppLogRecorder log(0);
+    scanRegistryRoot(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", false, queue, sink, log);
+    ::SetEnvironmentVariableA("VELMAR_ENV", nullptr);
+    selectHive("HKEY_LOCAL_MACHINE");
+    EXPECT_EQ(sink.paths, (std::vector<std::string>{"c:\\suite\\bin\\x.exe",
+                                                    "${Missing}\\y.exe"}));
 }
 
 TEST(RegistryScan, ExpansionBeyondFourTimesTheLength) {
