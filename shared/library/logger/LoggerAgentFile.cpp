@@ -33,11 +33,6 @@ private:
     Monopoly& lock_;
 };
 
-// "YYYYMMDDTHHMMSSZ": the form "LogOpened" is kept in.
-std::string compactUtcText(const DateTime& time) {
-    return time.dateText(true) + "T" + time.timeText(true) + "Z";
-}
-
 // One attempt: a rename that fails is noted in the file and retried only when
 // the raised size limit is reached again. Retrying here would keep every other
 // process of the suite out of the log file longer than it waits for the lock,
@@ -71,7 +66,7 @@ bool LoggerAgentFile::isOpen() const { return file_ && !file_->isClosed(); }
 
 std::string LoggerAgentFile::location() const { return "file:///" + path(); }
 
-bool LoggerAgentFile::write(const std::string& line) { return writeLine(line, false); }
+bool LoggerAgentFile::write(const std::string& line) { return writeLine(line); }
 
 std::string LoggerAgentFile::valueName(const char* suffix) const {
     return applicationDisplayName() + suffix;
@@ -128,14 +123,14 @@ bool LoggerAgentFile::setFile(const std::string& newPath) {
     }
     lockName_ = fileName(newPath);
     file_ = std::move(replacement);
-    if (!note.empty()) writeLine(note, true);
+    if (!note.empty()) writeLine(note);
     return true;
 }
 
 void LoggerAgentFile::close(const std::string& reason) {
     ThreadLockScope scope(threadLock_);
     if (!isOpen()) return;
-    writeLine(closeNote(file_->path(), DateTime(), reason), true);
+    writeLine(closeNote(file_->path(), DateTime(), reason));
     file_->close();
 }
 
@@ -162,7 +157,7 @@ bool LoggerAgentFile::openFile() {
         file_->open(kOpenFlags);
         if (state_ == kIdle) {
             state_ = kOpening;
-            const bool noted = writeLine(openNote(file_->path(), now), true);
+            const bool noted = writeLine(openNote(file_->path(), now));
             state_ = kIdle;
             if (!noted) {
                 if (locked) releaseFileLock();
@@ -179,13 +174,13 @@ bool LoggerAgentFile::openFile() {
     }
     if (locked) releaseFileLock();
 
-    if (!existed) writeSuiteString(valueName(kOpenedSuffix), compactUtcText(openTime_));
+    if (!existed) writeSuiteString(valueName(kOpenedSuffix), openTime_.toCompactText());
     openSeconds_ = openTime_.getSeconds();
     computeNext();
     return true;
 }
 
-bool LoggerAgentFile::writeLine(const std::string& text, bool internal) {
+bool LoggerAgentFile::writeLine(const std::string& text) {
     ThreadLockScope scope(threadLock_);
     if (!file_) return false;
     RotationSettings& settings = rotationSettings();
@@ -254,7 +249,7 @@ void LoggerAgentFile::checkRotation() {
         state_ = kIdle;
         return;
     }
-    writeLine(rotateConditionNote(reasons), true);
+    writeLine(rotateConditionNote(reasons));
     rotate();
     releaseFileLock();
 }
@@ -267,23 +262,23 @@ void LoggerAgentFile::rotate() {
     state_ = kRotating;
     RotationSettings& settings = rotationSettings();
     try {
-        writeLine(rotationStartedNote(), true);
+        writeLine(rotationStartedNote());
         const std::string oldPath = file_->path();
         readSuiteValue(valueName(kCounterSuffix), settings.counterText);
         const std::string newPath = rotatedFileName(oldPath, openTime_, settings.counterText);
         writeSuiteString(valueName(kCounterSuffix), nextCounterText(settings.counterText));
-        writeLine(renamingNote(oldPath, newPath), true);
+        writeLine(renamingNote(oldPath, newPath));
         close(kRotatingReason);
 
         uint32_t error = 0;
         if (renameOnce(oldPath, newPath, error)) {
             sizeFactor_ = 1.0f;
             // Opens a new file under the old path, without an open note.
-            writeLine(continuedFromNote(fileName(newPath)), true);
+            writeLine(continuedFromNote(fileName(newPath)));
         } else {
             sizeFactor_ += kSizeFactorStep;
             // Reopens the old file, without an open note.
-            writeLine(rotationErrorNote(error), true);
+            writeLine(rotationErrorNote(error));
         }
     } catch (...) {
         // A failed close leaves the file closed; the next write reopens it.

@@ -71,7 +71,9 @@ public:
 private:
     enum State : int32_t { kIdle = 0, kChecking = 1, kRotating = 2, kOpening = 3 };
 
-    bool writeLine(const std::string& text, bool internal);
+    // Writes one line; while the agent is busy (state not idle) the line is
+    // one of its own notes and goes without the checks and the file lock.
+    bool writeLine(const std::string& text);
     bool openFile();
     void checkRotation();
     void rotate();

@@ -18,18 +18,23 @@
 // that a code path allocates nothing.
 namespace {
 std::atomic<size_t> allocationCount{0};
-}  // namespace
 
-void* operator new(size_t size) {
+// Out of line, so that the compiler does not pair the malloc of one operator
+// with the free of another.
+[[gnu::noinline]] void* countedAllocation(size_t size) {
     ++allocationCount;
     if (void* p = std::malloc(size != 0 ? size : 1)) return p;
     throw std::bad_alloc();
 }
-void* operator new[](size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
+[[gnu::noinline]] void countedRelease(void* p) noexcept { std::free(p); }
+}  // namespace
+
+void* operator new(size_t size) { return countedAllocation(size); }
+void* operator new[](size_t size) { return countedAllocation(size); }
+void operator delete(void* p) noexcept { countedRelease(p); }
+void operator delete[](void* p) noexcept { countedRelease(p); }
+void operator delete(void* p, size_t) noexcept { countedRelease(p); }
+void operator delete[](void* p, size_t) noexcept { countedRelease(p); }
 
 namespace Velmar {
 namespace {
