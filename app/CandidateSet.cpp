@@ -26,16 +26,23 @@ bool CandidateSet::processCandidate(std::string path) {
 
     bool found = false;
     if (!dirPart(path).empty()) {
-        found = files_.exists(path);
-    } else {
-        std::string full;
-        found = files_.findOnSearchPath(path, full);
-        // The set is keyed by lower-case paths; the search path answers in the
-        // file system's letter case.
-        if (found) {
-            toLowerCase(full);
-            path = std::move(full);
+        if (candidates_.count(path) != 0) {
+            found = true;  // it existed when it was stored
+        } else if (rejected_.count(path) == 0) {
+            found = files_.exists(path);
+            if (!found) rejected_.insert(path);
         }
+    } else {
+        auto known = searched_.find(path);
+        if (known == searched_.end()) {
+            std::string full;
+            // The set is keyed by lower-case paths; the search path answers
+            // in the file system's letter case.
+            if (files_.findOnSearchPath(path, full)) toLowerCase(full);
+            known = searched_.emplace(path, std::move(full)).first;
+        }
+        found = !known->second.empty();
+        if (found) path = known->second;
     }
     if (!found) {
         if (verbose) log_.debug(kCandidateDebugLevel, "      Rejected candidate \"%s\"...", {path});

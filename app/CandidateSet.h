@@ -6,6 +6,8 @@
 #include "app/CandidateSink.h"
 #include "app/InventoryRecord.h"
 
+#include <map>
+#include <set>
 #include <string>
 
 namespace Velmar {
@@ -41,6 +43,11 @@ public:
     // path was new and got a name other than "!" and was stored; false when it
     // was rejected, already held or to be ignored (an ignored path is not
     // remembered). Debug messages at level 5 only.
+    //
+    // The file system is asked once per cleaned path and once per bare name in
+    // a run: a path already held counts as existing, a rejected one stays
+    // rejected, and a name's search result is kept. A hive names the same few
+    // executables many thousand times.
     bool processCandidate(std::string path) override;
 
     const CandidateMap& candidates() const { return candidates_; }
@@ -50,6 +57,9 @@ private:
     NameResolver& resolver_;
     AppLog& log_;
     CandidateMap candidates_;
+    std::set<std::string> rejected_;
+    // Bare name -> lower-cased full path found; "" when not found.
+    std::map<std::string, std::string> searched_;
 };
 
 }  // namespace Velmar

@@ -18,8 +18,12 @@ public:
         const auto it = longForms.find(path);
         return it == longForms.end() ? path : it->second;
     }
-    bool exists(const std::string& path) override { return existing.count(path) != 0; }
+    bool exists(const std::string& path) override {
+        asked.push_back(path);
+        return existing.count(path) != 0;
+    }
     bool findOnSearchPath(const std::string& name, std::string& found) override {
+        asked.push_back(name);
         const auto it = onSearchPath.find(name);
         if (it == onSearchPath.end()) return false;
         found = it->second;
@@ -29,6 +33,7 @@ public:
     std::map<std::string, std::string> longForms;
     std::set<std::string> existing;
     std::map<std::string, std::string> onSearchPath;
+    std::vector<std::string> asked;  // paths tested and names searched, in order
 };
 
 class FakeResolver : public NameResolver {
@@ -71,6 +76,9 @@ TEST(CandidateSet, CleaningExistenceAndRepeats) {
         {"C:\\PROGRA~1\\Tool\\b.exe", true},
         {"c:\\hidden\\h.exe", false},
         {"c:\\hidden\\h.exe", false},
+        {"C:\\Missing\\M.exe", false},
+        {"ghost.exe", false},
+        {"notepad.exe", false},
     };
     for (const auto& input : inputs) EXPECT_EQ(set.processCandidate(input.first), input.second)
         << input.first;
@@ -88,6 +96,11 @@ TEST(CandidateSet, CleaningExistenceAndRepeats) {
               (std::vector<std::string>{"c:\\tools\\a.exe", "c:\\windows\\notepad.exe",
                                         "c:\\program files\\tool\\b.exe", "c:\\hidden\\h.exe",
                                         "c:\\hidden\\h.exe"}));
+    // The file system is asked once per path and name; a held path counts as existing.
+    EXPECT_EQ(f.files.asked,
+              (std::vector<std::string>{"c:\\tools\\a.exe", "notepad.exe", "c:\\missing\\m.exe",
+                                        "ghost.exe", "c:\\program files\\tool\\b.exe",
+                                        "c:\\hidden\\h.exe", "c:\\hidden\\h.exe"}));
     EXPECT_TRUE(log.lines.empty()) << log.joined();
 }
 
