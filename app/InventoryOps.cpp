@@ -7,8 +7,6 @@
 
 #include <lm.h>
 
-#include <memory>
-
 namespace Velmar {
 
 namespace {
@@ -47,16 +45,19 @@ uint32_t nativeProcessorArchitecture() {
     return info.wProcessorArchitecture;
 }
 
-struct NetBufferFree {
-    void operator()(void* buffer) const { ::NetApiBufferFree(buffer); }
+// Buffers that the network functions allocate for their answers.
+struct NetBufferTraits {
+    using Handle = LPBYTE;
+    static Handle invalid() noexcept { return nullptr; }
+    static bool isValid(Handle h) noexcept { return h != nullptr; }
+    static bool close(Handle h) noexcept { return ::NetApiBufferFree(h) == NERR_Success; }
 };
 
 // The workgroup or NetBIOS domain of the local workstation; false when unknown.
 bool workgroupName(std::string& name) {
-    LPBYTE raw = nullptr;
-    if (::NetWkstaGetInfo(nullptr, 100, &raw) != NERR_Success) return false;
-    std::unique_ptr<void, NetBufferFree> owner(raw);
-    const auto* info = reinterpret_cast<const WKSTA_INFO_100*>(raw);
+    UniqueHandle<NetBufferTraits> buffer;
+    if (::NetWkstaGetInfo(nullptr, 100, buffer.put()) != NERR_Success) return false;
+    const auto* info = reinterpret_cast<const WKSTA_INFO_100*>(buffer.get());
     if (info->wki100_langroup == nullptr) return false;
     char converted[kWorkgroupBuffer];
     const int length = ::WideCharToMultiByte(CP_ACP, 0, info->wki100_langroup, -1, converted,

@@ -1,5 +1,7 @@
 #include "tests/support/WinTestSupport.h"
 
+#include "shared/library/common/win32/GrowAndRetry.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -56,18 +58,11 @@ bool ownerRuns(DWORD pid, const FILETIME& made) {
 }  // namespace
 
 std::string testProgramDir() {
-    // A name cut to the buffer comes back as long as the buffer (older systems
-    // raise no error then): grow until it fits with room to spare.
-    std::string full(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD length =
-            ::GetModuleFileNameA(nullptr, &full[0], static_cast<DWORD>(full.size()));
-        if (length == 0) throw std::runtime_error("cannot name the test program");
-        if (length < full.size()) {
-            full.resize(length);
-            break;
-        }
-        full.resize(full.size() * 2);
+    std::string full;
+    if (!readSizedText(full, MAX_PATH, [](char* buffer, uint32_t size) {
+            return ::GetModuleFileNameA(nullptr, buffer, size);
+        })) {
+        throw std::runtime_error("cannot name the test program");
     }
     return full.substr(0, full.find_last_of("\\/") + 1);
 }
@@ -220,10 +215,13 @@ void ScratchKey::setString(const std::string& subKey, const std::string& name,
 }
 
 ScratchDir::ScratchDir(const std::string& prefix) {
-    char temp[MAX_PATH + 1];
-    const DWORD length = ::GetTempPathA(sizeof(temp), temp);
-    std::string base(temp, length);
-    if (base.empty() || base.back() != '\\') base += "\\";
+    std::string base;
+    if (!readSizedText(base, MAX_PATH + 1, [](char* buffer, uint32_t size) {
+            return ::GetTempPathA(size, buffer);
+        })) {
+        throw std::runtime_error("cannot find the temporary directory");
+    }
+    if (base.back() != '\\') base += "\\";
     WIN32_FIND_DATAA data;
     std::vector<std::string> stale;
     {
@@ -272,8 +270,9 @@ std::string ScratchDir::makeFile(const std::string& relative, const std::string&
 std::string environmentBlock(const std::vector<std::string>& removed,
                              const std::map<std::string, std::string>& extra) {
     std::string block;
-    char* strings = ::GetEnvironmentStringsA();
-    for (const char* entry = strings; *entry != '\0'; entry += std::strlen(entry) + 1) {
+    const UniqueEnvironmentStrings strings(::GetEnvironmentStringsA());
+    if (!strings) throw std::runtime_error("cannot read the environment");
+    for (const char* entry = strings.get(); *entry != '\0'; entry += std::strlen(entry) + 1) {
         const std::string text = entry;
         // Entries such as "=C:=C:\" name the current directory of a drive.
         const size_t equals = text.find('=', 1);
@@ -283,7 +282,6 @@ std::string environmentBlock(const std::vector<std::string>& removed,
         for (const auto& e : extra) drop = drop || name == lowered(e.first);
         if (!drop) block += text + '\0';
     }
-    ::FreeEnvironmentStringsA(strings);
     for (const auto& e : extra) block += e.first + "=" + e.second + '\0';
     block += '\0';
     return block;
@@ -292,36 +290,33 @@ std::string environmentBlock(const std::vector<std::string>& removed,
 ChildProcess::ChildProcess(const std::string& exe, const std::string& arguments,
                            const std::string& environment, const std::string& workingDir) {
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    HANDLE childIn = nullptr;
-    HANDLE childOut = nullptr;
-    HANDLE ourIn = nullptr;
-    HANDLE ourOut = nullptr;
-    if (!::CreatePipe(&childIn, &ourIn, &inherit, 0)) throw std::runtime_error("pipe");
-    UniqueFileHandle childInOwner(childIn);
-    input_.reset(ourIn);
-    if (!::CreatePipe(&ourOut, &childOut, &inherit, 0)) throw std::runtime_error("pipe");
-    UniqueFileHandle childOutOwner(childOut);
-    output_.reset(ourOut);
-    ::SetHandleInformation(ourIn, HANDLE_FLAG_INHERIT, 0);
-    ::SetHandleInformation(ourOut, HANDLE_FLAG_INHERIT, 0);
+    UniqueFileHandle childIn;
+    UniqueFileHandle childOut;
+    if (!::CreatePipe(childIn.put(), input_.put(), &inherit, 0)) throw std::runtime_error("pipe");
+    if (!::CreatePipe(output_.put(), childOut.put(), &inherit, 0)) {
+        throw std::runtime_error("pipe");
+    }
+    ::SetHandleInformation(input_.get(), HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(output_.get(), HANDLE_FLAG_INHERIT, 0);
 
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = childIn;
-    startup.hStdOutput = childOut;
-    startup.hStdError = childOut;
+    startup.hStdInput = childIn.get();
+    startup.hStdOutput = childOut.get();
+    startup.hStdError = childOut.get();
     PROCESS_INFORMATION info{};
     std::string commandLine = "\"" + exe + "\" " + arguments;
     std::string env = environment;
-    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
-                          env.empty() ? nullptr : &env[0],
-                          workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &info)) {
-        throw std::runtime_error("cannot start " + exe + ": error " +
-                                 std::to_string(::GetLastError()));
-    }
-    ::CloseHandle(info.hThread);
+    const BOOL started = ::CreateProcessA(
+        exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, env.empty() ? nullptr : &env[0],
+        workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &info);
+    const DWORD error = ::GetLastError();
+    const UniqueKernelHandle thread(info.hThread);
     process_.reset(info.hProcess);
+    if (!started) {
+        throw std::runtime_error("cannot start " + exe + ": error " + std::to_string(error));
+    }
 }
 
 ChildProcess::~ChildProcess() {
@@ -358,10 +353,13 @@ void ChildProcess::closeInput() {
     input_.reset();
 }
 
-uint32_t ChildProcess::wait() {
-    ::WaitForSingleObject(process_.get(), INFINITE);
-    DWORD code = 0;
-    ::GetExitCodeProcess(process_.get(), &code);
+bool ChildProcess::ended(uint32_t waitMs) {
+    return ::WaitForSingleObject(process_.get(), waitMs) == WAIT_OBJECT_0;
+}
+
+uint32_t ChildProcess::wait(uint32_t limitMs) {
+    DWORD code = STILL_ACTIVE;
+    if (ended(limitMs)) ::GetExitCodeProcess(process_.get(), &code);
     return code;
 }
 

@@ -109,8 +109,11 @@ public:
     std::string readAll();
     // Closes the child's standard input (a waiting helper then ends).
     void closeInput();
-    // Waits for the end and answers the exit code.
-    uint32_t wait();
+    // Whether the process ends within `waitMs`.
+    bool ended(uint32_t waitMs);
+    // Waits for the end, at most `limitMs`, and answers the exit code
+    // (STILL_ACTIVE when it did not end in time).
+    uint32_t wait(uint32_t limitMs = INFINITE);
 
 private:
     bool readByte(char& c);

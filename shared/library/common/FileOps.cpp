@@ -1,8 +1,9 @@
 // Operations on the file system over the ANSI Windows API.
 #include "shared/library/common/FileOps.h"
 
-#include "shared/library/common/win32/Environment.h"
 #include "shared/library/common/FileUtils.h"
+#include "shared/library/common/win32/Environment.h"
+#include "shared/library/common/win32/GrowAndRetry.h"
 #include "shared/library/common/win32/WinApi.h"
 #include "shared/library/common/win32/WinHandle.h"
 
@@ -13,7 +14,13 @@ uint32_t lastSystemError = 0;
 namespace {
 
 constexpr int kMoveAttempts = 6;
-constexpr DWORD kMoveRetryPauseMs = 2000;
+constexpr uint32_t kMoveRetryPauseMs = 2000;
+
+void sleepFor(uint32_t milliseconds) {
+    ::Sleep(milliseconds);
+}
+
+MovePause movePause = sleepFor;
 
 // FILETIME counts 100-nanosecond steps since 1601-01-01; 1970 is this many seconds later.
 constexpr uint64_t kFileTimeTicksPerSecond = 10000000ULL;
@@ -70,16 +77,11 @@ bool findEntry(const std::string& path, WIN32_FIND_DATAA& data) {
 }
 
 std::string fullPathName(const std::string& path) {
-    std::string buf(MAX_PATH, '\0');
-    for (;;) {
-        DWORD n = ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(buf.size()), &buf[0], nullptr);
-        if (n == 0) return std::string();
-        if (n < buf.size()) {
-            buf.resize(n);
-            return buf;
-        }
-        buf.resize(n);  // n counts the terminating zero when the buffer was too small
-    }
+    std::string full;
+    readSizedText(full, MAX_PATH, [&](char* buffer, uint32_t size) {
+        return ::GetFullPathNameA(path.c_str(), size, buffer, nullptr);
+    });
+    return full;
 }
 
 // Size by opening the file for reading in byte mode; false when it cannot be opened.
@@ -122,10 +124,16 @@ bool moveFile(const std::string& from, const std::string& to, bool replace) {
             return true;
         }
         error = ::GetLastError();
-        if (attempt < kMoveAttempts) ::Sleep(kMoveRetryPauseMs);
+        if (attempt < kMoveAttempts) movePause(kMoveRetryPauseMs);
     }
     lastSystemError = error;
     return false;
+}
+
+MovePause setMovePause(MovePause pause) {
+    const MovePause previous = movePause;
+    movePause = pause != nullptr ? pause : sleepFor;
+    return previous;
 }
 
 bool deleteFile(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
@@ -199,21 +207,14 @@ bool pathExists(const std::string& path) {
 }
 
 std::string currentDirectory() {
-    std::string buf;
-    DWORD need = ::GetCurrentDirectoryA(0, nullptr);
-    while (need != 0) {
-        buf.assign(need, '\0');
-        DWORD n = ::GetCurrentDirectoryA(need, &buf[0]);
-        if (n == 0) break;
-        if (n < need) {
-            buf.resize(n);
-            if (buf.empty()) return buf;
-            if (!isSeparator(buf.back())) buf += '\\';
-            return buf;
-        }
-        need = n;  // the directory grew between the two calls
+    std::string dir;
+    if (!readSizedText(dir, MAX_PATH, [](char* buffer, uint32_t size) {
+            return ::GetCurrentDirectoryA(size, buffer);
+        })) {
+        return std::string();
     }
-    return std::string();
+    if (!isSeparator(dir.back())) dir += '\\';
+    return dir;
 }
 
 bool expandPathPrefix(const std::string& component, std::string& out) {
@@ -228,20 +229,16 @@ bool expandPathPrefix(const std::string& component, std::string& out) {
         return readEnvironment(name, out);
     }
     if (component == "\\systemroot" || component == "/systemroot") {
-        std::string dir(MAX_PATH, '\0');
-        for (;;) {
-            UINT n = ::GetWindowsDirectoryA(&dir[0], static_cast<UINT>(dir.size()));
-            if (n == 0) {
-                lastSystemError = ::GetLastError();
-                return false;
-            }
-            if (n < dir.size()) {
-                dir.resize(n);
-                out = dir;
-                return true;
-            }
-            dir.assign(n, '\0');
+        DWORD error = ERROR_SUCCESS;
+        if (!readSizedText(out, MAX_PATH, [&](char* buffer, uint32_t size) {
+                const UINT length = ::GetWindowsDirectoryA(buffer, size);
+                if (length == 0) error = ::GetLastError();
+                return length;
+            })) {
+            lastSystemError = error;
+            return false;
         }
+        return true;
     }
     if (component == "\\??" || component == "/??") {
         out.clear();

@@ -53,6 +53,12 @@ bool copyFile(const std::string& from, const std::string& to, bool overwrite);
 // retried after 2 s, 6 attempts in all; sets lastSystemError.
 bool moveFile(const std::string& from, const std::string& to, bool replace);
 
+// What moveFile does between two attempts: sleeps for the given time unless
+// replaced (tests replace it so as not to wait). Null restores sleeping.
+// Answers the pause that was in place. Process-wide, unguarded.
+using MovePause = void (*)(uint32_t milliseconds);
+MovePause setMovePause(MovePause pause);
+
 bool deleteFile(const std::string& path);
 
 // Not found: false. With force, a failed delete clears the attributes to

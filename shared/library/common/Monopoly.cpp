@@ -2,6 +2,8 @@
 
 #include "shared/library/common/win32/WinHandle.h"
 
+#include <utility>
+
 namespace Velmar {
 
 namespace {
@@ -63,19 +65,15 @@ bool Monopoly::enforceNamed() {
         --depth;
         return false;
     }
-    HANDLE created = ::CreateMutexA(nullptr, TRUE, mutexName.c_str());
+    UniqueKernelHandle created(::CreateMutexA(nullptr, TRUE, mutexName.c_str()));
     const DWORD error = ::GetLastError();
-    if (created == nullptr) {
+    // With ERROR_ALREADY_EXISTS it is someone else's mutex: we were handed a
+    // handle to it, not ownership, and the handle closes on the way out.
+    if (!created || error == ERROR_ALREADY_EXISTS) {
         --depth;
         return false;
     }
-    if (error == ERROR_ALREADY_EXISTS) {
-        // Someone else's mutex: we were handed a handle to it, not ownership.
-        ::CloseHandle(created);
-        --depth;
-        return false;
-    }
-    platform->mutex.reset(created);
+    platform->mutex = std::move(created);
     return true;
 }
 

@@ -1,14 +1,15 @@
 #include "shared/library/common/SystemInfo.h"
 
-#include "shared/library/common/win32/Environment.h"
 #include "shared/library/common/FileOps.h"
 #include "shared/library/common/FileUtils.h"
 #include "shared/library/common/SystemInfoRules.h"
-#include "shared/library/common/win32/WinHandle.h"
+#include "shared/library/common/win32/Environment.h"
+#include "shared/library/common/win32/GrowAndRetry.h"
+#include "shared/library/common/win32/RegistryKey.h"
 #include "shared/library/common/win32/Wow64.h"
 
-#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 namespace Velmar {
@@ -20,13 +21,10 @@ namespace {
 constexpr DWORD kInitialValueBuffer = 100;
 // A DWORD is queried once into this many bytes.
 constexpr DWORD kDwordQueryBuffer = 100;
-// The registry's own limits on name lengths, in characters without the
-// terminating zero; used when the key cannot tell its longest name.
-constexpr DWORD kMaxValueNameLength = 16383;
-constexpr DWORD kMaxKeyNameLength = 255;
-// Names are re-read into a larger buffer when the registry asks for more room
-// (an ANSI name may take more bytes than its characters); beyond this, give up.
-constexpr DWORD kNameBufferCeiling = 1u << 20;
+// The first guess for the program's path.
+constexpr size_t kModulePathBuffer = MAX_PATH;
+
+constexpr bool kBuiltFor64Bits = sizeof(void*) == 8;
 
 struct ProcessValues {
     bool resolutionStarted = false;
@@ -66,8 +64,16 @@ HKEY currentRoot() {
     return findHive(values().currentHive)->root;
 }
 
-REGSAM viewFlag(bool view32) {
-    return view32 ? KEY_WOW64_32KEY : 0;
+RegistryView viewOf(bool view32) {
+    return view32 ? RegistryView::kThirtyTwoBit : RegistryView::kOwn;
+}
+
+// The suite's programs keep their key in the 32-bit view. A 32-bit process
+// under WOW64 asks for that view (and names "Wow6432Node" in the base); a
+// 64-bit build asks for it too, so both builds reach one key. On 32-bit
+// Windows the process's own view is the only one.
+bool suiteView32() {
+    return kBuiltFor64Bits || isWow64();
 }
 
 bool isStringType(DWORD type) {
@@ -75,42 +81,27 @@ bool isStringType(DWORD type) {
 }
 
 std::string modulePath() {
-    std::vector<char> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length =
-            ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return "";
-        // A path that filled the buffer may have been cut.
-        if (length < buffer.size()) return std::string(buffer.data(), length);
-        buffer.resize(buffer.size() * 2);
-    }
+    std::string path;
+    readSizedText(path, kModulePathBuffer, [](char* buffer, uint32_t capacity) {
+        return ::GetModuleFileNameA(nullptr, buffer, capacity);
+    });
+    return path;
 }
 
 // Steps 1 to 4 of a string read: the value's text, trailing zeros removed, with
 // its references still in it.
 unsigned readRawString(const std::string& key, const std::string& valueName, std::string& text,
                        bool view32) {
-    UniqueHKey handle;
-    if (::RegOpenKeyExA(currentRoot(), key.c_str(), 0, KEY_QUERY_VALUE | viewFlag(view32),
-                        handle.put()) != ERROR_SUCCESS) {
+    RegistryKey handle;
+    if (handle.open(currentRoot(), key, KEY_QUERY_VALUE, viewOf(view32)) != ERROR_SUCCESS) {
         return kRegUnreadable;
     }
     try {
         std::vector<char> buffer(kInitialValueBuffer);
         DWORD type = 0;
-        DWORD size = static_cast<DWORD>(buffer.size());
-        LONG rc = ::RegQueryValueExA(handle.get(), valueName.c_str(), nullptr, &type,
-                                     reinterpret_cast<BYTE*>(buffer.data()), &size);
-        while (rc == ERROR_MORE_DATA) {
-            // The value may grow between two queries; never retry with the same size.
-            buffer.resize(std::max<size_t>(size, buffer.size() * 2));
-            size = static_cast<DWORD>(buffer.size());
-            rc = ::RegQueryValueExA(handle.get(), valueName.c_str(), nullptr, &type,
-                                    reinterpret_cast<BYTE*>(buffer.data()), &size);
-        }
-        if (rc != ERROR_SUCCESS) return kRegUnreadable;
+        if (handle.readValue(valueName, type, buffer) != ERROR_SUCCESS) return kRegUnreadable;
         if (!isStringType(type)) return kRegWrongType;
-        text = textFromRegistryData(buffer.data(), std::min<size_t>(size, buffer.size()));
+        text = textFromRegistryData(buffer.data(), buffer.size());
     } catch (const std::bad_alloc&) {
         return kRegOutOfMemory;
     }
@@ -121,7 +112,7 @@ unsigned readRawString(const std::string& key, const std::string& valueName, std
 class SuiteValueSource : public ReferenceSource {
 public:
     bool readRaw(const std::string& name, std::string& text) override {
-        return readRawString(suiteKeyPath(""), name, text, isWow64()) == kRegOk;
+        return readRawString(suiteKeyPath(""), name, text, suiteView32()) == kRegOk;
     }
 };
 
@@ -223,27 +214,26 @@ const std::string& currentHive() {
 }
 
 bool keyExists(const std::string& key, bool view32) {
-    UniqueHKey handle;
-    return ::RegOpenKeyExA(currentRoot(), key.c_str(), 0,
-                           KEY_ENUMERATE_SUB_KEYS | viewFlag(view32),
-                           handle.put()) == ERROR_SUCCESS;
+    RegistryKey handle;
+    return handle.open(currentRoot(), key, KEY_ENUMERATE_SUB_KEYS, viewOf(view32)) ==
+           ERROR_SUCCESS;
 }
 
 std::string suiteKeyPath(const std::string& word) {
-    const bool wow64 = isWow64();
-    const std::string base = suiteKeyBase(wow64);
+    const std::string base = suiteKeyBase(isWow64());
+    const bool view32 = suiteView32();
     // An empty override would name the hive's root itself; it is ignored.
     std::string override;
     if (readEnvironment("VELMAR_ENV", override) && !override.empty() &&
-        keyExists(override, wow64)) {
+        keyExists(override, view32)) {
         return override;
     }
     ProcessValues& v = values();
     if (!v.suiteKeysRecorded) {
         v.suiteKeysRecorded = true;
-        v.suiteKeys.resources = keyExists(base + "Resources", wow64);
-        v.suiteKeys.client = keyExists(base + "Client", wow64);
-        v.suiteKeys.server = keyExists(base + "Server", wow64);
+        v.suiteKeys.resources = keyExists(base + "Resources", view32);
+        v.suiteKeys.client = keyExists(base + "Client", view32);
+        v.suiteKeys.server = keyExists(base + "Server", view32);
     }
     return base + chooseSuiteWord(word, v.suiteKeys, [] {
                initSystemInfo();
@@ -268,122 +258,78 @@ unsigned readRegistryString(const std::string& key, const std::string& valueName
 
 unsigned readRegistryDword(const std::string& key, const std::string& valueName,
                            uint32_t& value, bool view32) {
-    UniqueHKey handle;
-    if (::RegOpenKeyExA(currentRoot(), key.c_str(), 0, KEY_QUERY_VALUE | viewFlag(view32),
-                        handle.put()) != ERROR_SUCCESS) {
+    RegistryKey handle;
+    if (handle.open(currentRoot(), key, KEY_QUERY_VALUE, viewOf(view32)) != ERROR_SUCCESS) {
         return kRegUnreadable;
     }
-    BYTE buffer[kDwordQueryBuffer];
+    std::vector<char> buffer(kDwordQueryBuffer);
     DWORD type = 0;
-    DWORD size = sizeof(buffer);
-    if (::RegQueryValueExA(handle.get(), valueName.c_str(), nullptr, &type, buffer, &size) !=
-        ERROR_SUCCESS) {
-        return kRegUnreadable;
-    }
+    if (handle.queryValue(valueName, type, buffer) != ERROR_SUCCESS) return kRegUnreadable;
     // A REG_DWORD may be stored with any length; only four bytes make a number.
-    if (type != REG_DWORD || size != sizeof(uint32_t)) return kRegWrongType;
+    if (type != REG_DWORD || buffer.size() != sizeof(uint32_t)) return kRegWrongType;
     uint32_t read = 0;
-    std::copy(buffer, buffer + sizeof(read), reinterpret_cast<BYTE*>(&read));
+    std::memcpy(&read, buffer.data(), sizeof(read));
     value = read;
     return kRegOk;
 }
 
 unsigned writeRegistryValue(const std::string& key, const std::string& valueName,
                             uint32_t type, const void* data, uint32_t length, bool view32) {
-    UniqueHKey handle;
-    if (::RegCreateKeyExA(currentRoot(), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          KEY_SET_VALUE | viewFlag(view32), nullptr, handle.put(),
-                          nullptr) != ERROR_SUCCESS) {
+    RegistryKey handle;
+    if (handle.create(currentRoot(), key, KEY_SET_VALUE, viewOf(view32)) != ERROR_SUCCESS) {
         const std::string message = "Failed to set key \"" + key + "\"=\"" + valueName + "\"";
         std::fwrite(message.data(), 1, message.size(), stdout);
         std::fflush(stdout);
         return kRegFailed;
     }
-    const LONG rc = ::RegSetValueExA(handle.get(), valueName.c_str(), 0, type,
-                                     static_cast<const BYTE*>(data), length);
-    return rc == ERROR_SUCCESS ? kRegOk : kRegFailed;
+    return handle.writeValue(valueName, type, data, length) == ERROR_SUCCESS ? kRegOk
+                                                                               : kRegFailed;
 }
 
 unsigned listValueNames(const std::string& key, std::map<std::string, uint32_t>& names,
                         bool view32) {
     names.clear();
-    UniqueHKey handle;
-    if (::RegOpenKeyExA(currentRoot(), key.c_str(), 0, KEY_QUERY_VALUE | viewFlag(view32),
-                        handle.put()) != ERROR_SUCCESS) {
+    RegistryKey handle;
+    if (handle.open(currentRoot(), key, KEY_QUERY_VALUE, viewOf(view32)) != ERROR_SUCCESS) {
         return kRegUnreadable;
     }
-    DWORD longest = 0;
-    if (::RegQueryInfoKeyA(handle.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                           nullptr, &longest, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-        longest = kMaxValueNameLength;
-    }
-    std::vector<char> name(longest + 1);
-    for (DWORD index = 0;;) {
-        DWORD length = static_cast<DWORD>(name.size());
-        DWORD type = 0;
-        const LONG rc = ::RegEnumValueA(handle.get(), index, name.data(), &length, nullptr,
-                                        &type, nullptr, nullptr);
-        if (rc == ERROR_NO_MORE_ITEMS) return kRegOk;
-        if (rc == ERROR_MORE_DATA) {
-            if (name.size() >= kNameBufferCeiling) return kRegEnumError;
-            name.resize(name.size() * 2);
-            continue;  // the same index again
-        }
-        if (rc == ERROR_ACCESS_DENIED) return kRegAccessDenied;
-        if (rc != ERROR_SUCCESS) return kRegEnumError;
-        names[std::string(name.data(), length)] = type;
-        ++index;
-    }
+    std::vector<RegistryKey::ValueName> read;
+    const LONG rc = handle.valueNames(read);
+    for (const RegistryKey::ValueName& value : read) names[value.name] = value.type;
+    if (rc == ERROR_SUCCESS) return kRegOk;
+    return rc == ERROR_ACCESS_DENIED ? kRegAccessDenied : kRegEnumError;
 }
 
 unsigned listSubKeys(const std::string& key, std::vector<std::string>& names, bool view32) {
     names.clear();
-    UniqueHKey handle;
-    if (::RegOpenKeyExA(currentRoot(), key.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | viewFlag(view32),
-                        handle.put()) != ERROR_SUCCESS) {
+    RegistryKey handle;
+    // Sizing the name buffer asks the key about itself, which needs KEY_QUERY_VALUE.
+    if (handle.open(currentRoot(), key, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE,
+                    viewOf(view32)) != ERROR_SUCCESS) {
         return kRegUnreadable;
     }
-    DWORD longest = 0;
-    if (::RegQueryInfoKeyA(handle.get(), nullptr, nullptr, nullptr, nullptr, &longest, nullptr,
-                           nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-        longest = kMaxKeyNameLength;
-    }
-    std::vector<char> name(longest + 1);
-    for (DWORD index = 0;;) {
-        DWORD length = static_cast<DWORD>(name.size());
-        const LONG rc = ::RegEnumKeyExA(handle.get(), index, name.data(), &length, nullptr,
-                                        nullptr, nullptr, nullptr);
-        if (rc == ERROR_NO_MORE_ITEMS) return kRegOk;
-        if (rc == ERROR_MORE_DATA) {
-            if (name.size() >= kNameBufferCeiling) return kRegEnumError;
-            name.resize(name.size() * 2);
-            continue;  // the same index again
-        }
-        if (rc != ERROR_SUCCESS) return kRegEnumError;
-        names.emplace_back(name.data(), length);
-        ++index;
-    }
+    return handle.subKeyNames(names) == ERROR_SUCCESS ? kRegOk : kRegEnumError;
 }
 
 unsigned readSuiteValue(const std::string& valueName, std::string& text) {
-    return readRegistryString(suiteKeyPath(""), valueName, text, isWow64());
+    return readRegistryString(suiteKeyPath(""), valueName, text, suiteView32());
 }
 
 unsigned readClientValue(const std::string& valueName, std::string& text) {
-    return readRegistryString(suiteKeyPath("Client"), valueName, text, isWow64());
+    return readRegistryString(suiteKeyPath("Client"), valueName, text, suiteView32());
 }
 
 unsigned readServerValue(const std::string& valueName, std::string& text) {
-    return readRegistryString(suiteKeyPath("Server"), valueName, text, isWow64());
+    return readRegistryString(suiteKeyPath("Server"), valueName, text, suiteView32());
 }
 
 unsigned readSuiteDword(const std::string& valueName, uint32_t& value) {
-    return readRegistryDword(suiteKeyPath(""), valueName, value, isWow64());
+    return readRegistryDword(suiteKeyPath(""), valueName, value, suiteView32());
 }
 
 unsigned writeSuiteString(const std::string& valueName, const std::string& text) {
     return writeRegistryValue(suiteKeyPath(""), valueName, REG_SZ, text.data(),
-                              static_cast<DWORD>(text.size()), isWow64());
+                              static_cast<DWORD>(text.size()), suiteView32());
 }
 
 }  // namespace Velmar

@@ -5,9 +5,11 @@
 //
 // Every registry operation opens its key below the root key `currentHive`
 // (initially "HKEY_LOCAL_MACHINE"); keys are paths with backslashes. With the
-// 32-bit-view flag set a key is opened, created or tested in the 32-bit view.
-// The suite operations pass isWow64() as that flag. Names go to the registry
-// through the 8-bit (ANSI) interface.
+// 32-bit-view flag set a key is opened, created or tested in the 32-bit view;
+// without it, in the process's own view. The suite's key lives in the 32-bit
+// view: the suite operations set the flag in 64-bit builds and under WOW64, so
+// both builds reach the same key. Names go to the registry through the 8-bit
+// (ANSI) interface.
 //
 // Nothing here throws or logs; failures become empty texts or result codes.
 // Resolution and the record of suite keys are guarded by once-flags only: the
@@ -67,8 +69,8 @@ const std::string& currentHive();
 bool keyExists(const std::string& key, bool view32);
 
 // The suite key path for the word "Client", "Server", "Resources" or "": the
-// value of "VELMAR_ENV" when it names an existing key, else the suite key base
-// and the chosen word, without a trailing separator.
+// value of "VELMAR_ENV" when it names an existing key (in the suite's view),
+// else the suite key base and the chosen word, without a trailing separator.
 std::string suiteKeyPath(const std::string& word);
 
 // The text of a REG_SZ, REG_EXPAND_SZ or REG_MULTI_SZ value, unexpanded, zero
@@ -100,7 +102,7 @@ unsigned listValueNames(const std::string& key, std::map<std::string, uint32_t>&
 unsigned listSubKeys(const std::string& key, std::vector<std::string>& names, bool view32);
 
 // readRegistryString / readRegistryDword / writeRegistryValue on the suite key
-// (suiteKeyPath of "", "Client" or "Server"), in the view isWow64() gives.
+// (suiteKeyPath of "", "Client" or "Server"), in the suite's (32-bit) view.
 unsigned readSuiteValue(const std::string& valueName, std::string& text);
 unsigned readClientValue(const std::string& valueName, std::string& text);
 unsigned readServerValue(const std::string& valueName, std::string& text);

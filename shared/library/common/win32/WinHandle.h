@@ -26,7 +26,7 @@ public:
     }
 
     Handle get() const noexcept { return handle_; }
-    bool valid() const noexcept { return handle_ != Traits::invalid(); }
+    bool valid() const noexcept { return Traits::isValid(handle_); }
     explicit operator bool() const noexcept { return valid(); }
 
     // For out-parameters of API calls: closes any held handle first.
@@ -49,35 +49,55 @@ private:
     Handle handle_;
 };
 
-// File, mailslot and similar handles: invalid as INVALID_HANDLE_VALUE.
+// Functions that make kernel handles answer failure as NULL (CreateMutexA,
+// OpenProcess) or as INVALID_HANDLE_VALUE (CreateFileA, CreateMailslotA,
+// FindFirstFileA): neither is ever closed, whichever kind of handle it is.
+inline bool isOpenHandle(HANDLE h) noexcept {
+    return h != nullptr && h != INVALID_HANDLE_VALUE;
+}
+
+// File, mailslot, pipe and similar handles: empty as INVALID_HANDLE_VALUE.
 struct FileHandleTraits {
     using Handle = HANDLE;
     static Handle invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static bool isValid(Handle h) noexcept { return isOpenHandle(h); }
     static bool close(Handle h) noexcept { return ::CloseHandle(h) != 0; }
 };
 
-// Mutexes, processes, threads, events: invalid as NULL.
+// Mutexes, processes, threads, events: empty as NULL.
 struct KernelHandleTraits {
     using Handle = HANDLE;
     static Handle invalid() noexcept { return nullptr; }
+    static bool isValid(Handle h) noexcept { return isOpenHandle(h); }
     static bool close(Handle h) noexcept { return ::CloseHandle(h) != 0; }
 };
 
 struct FindHandleTraits {
     using Handle = HANDLE;
     static Handle invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static bool isValid(Handle h) noexcept { return isOpenHandle(h); }
     static bool close(Handle h) noexcept { return ::FindClose(h) != 0; }
 };
 
 struct RegKeyTraits {
     using Handle = HKEY;
     static Handle invalid() noexcept { return nullptr; }
+    static bool isValid(Handle h) noexcept { return h != nullptr; }
     static bool close(Handle h) noexcept { return ::RegCloseKey(h) == ERROR_SUCCESS; }
+};
+
+// The block of GetEnvironmentStringsA.
+struct EnvironmentStringsTraits {
+    using Handle = char*;
+    static Handle invalid() noexcept { return nullptr; }
+    static bool isValid(Handle h) noexcept { return h != nullptr; }
+    static bool close(Handle h) noexcept { return ::FreeEnvironmentStringsA(h) != 0; }
 };
 
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueHKey = UniqueHandle<RegKeyTraits>;
+using UniqueEnvironmentStrings = UniqueHandle<EnvironmentStringsTraits>;
 
 }  // namespace Velmar

@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <string>
+#include <vector>
 
 namespace Velmar {
 namespace {
@@ -92,21 +92,52 @@ TEST_F(FileOpsTest, MoveFileSucceedsAndClearsLastSystemError) {
     }
 }
 
-// The one test that waits: six attempts with 2-second pauses between them.
-TEST_F(FileOpsTest, MoveFileOntoExistingTargetRetriesThenFails) {
-    writeFile(path("from"), "from");
-    writeFile(path("to"), "to");
-    lastSystemError = 0;
-    auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(moveFile(path("from"), path("to"), false));
-    auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-                       std::chrono::steady_clock::now() - start).count();
-    EXPECT_TRUE(lastSystemError == ERROR_ALREADY_EXISTS || lastSystemError == ERROR_FILE_EXISTS)
-        << lastSystemError;
-    EXPECT_GE(seconds, 8) << "five pauses of 2 s between six attempts";
-    EXPECT_LT(seconds, 120);
-    EXPECT_EQ(readFile(path("from")), "from");
-    EXPECT_EQ(readFile(path("to")), "to");
+// The pauses between move attempts, recorded instead of slept; the pause
+// numbered `clearTargetAt` removes the target, as another process might.
+struct RecordedPauses {
+    std::vector<uint32_t> pauses;
+    size_t clearTargetAt = 0;
+    std::string target;
+};
+RecordedPauses recorded;
+
+void recordPause(uint32_t milliseconds) {
+    recorded.pauses.push_back(milliseconds);
+    if (recorded.pauses.size() == recorded.clearTargetAt) ::DeleteFileA(recorded.target.c_str());
+}
+
+TEST_F(FileOpsTest, MoveFileOntoExistingTargetRetriesEveryTwoSecondsSixTimes) {
+    const MovePause previous = setMovePause(recordPause);
+    struct Case {
+        size_t clearTargetAt;  // 0: never
+        bool moved;
+        std::vector<uint32_t> pauses;
+    };
+    const Case cases[] = {
+        {0, false, std::vector<uint32_t>(5, 2000)},
+        {2, true, {2000, 2000}},
+        {5, true, std::vector<uint32_t>(5, 2000)},
+    };
+    for (const Case& c : cases) {
+        writeFile(path("from"), "from");
+        writeFile(path("to"), "to");
+        recorded = RecordedPauses{{}, c.clearTargetAt, path("to")};
+        lastSystemError = 0;
+        EXPECT_EQ(moveFile(path("from"), path("to"), false), c.moved) << c.clearTargetAt;
+        EXPECT_EQ(recorded.pauses, c.pauses) << c.clearTargetAt;
+        if (c.moved) {
+            EXPECT_EQ(lastSystemError, 0u);
+            EXPECT_FALSE(rawExists(path("from")));
+            EXPECT_EQ(readFile(path("to")), "from");
+        } else {
+            EXPECT_TRUE(lastSystemError == ERROR_ALREADY_EXISTS ||
+                        lastSystemError == ERROR_FILE_EXISTS)
+                << lastSystemError;
+            EXPECT_EQ(readFile(path("from")), "from");
+            EXPECT_EQ(readFile(path("to")), "to");
+        }
+    }
+    EXPECT_EQ(setMovePause(previous), recordPause);
 }
 
 TEST_F(FileOpsTest, DeleteFileWithAndWithoutForce) {

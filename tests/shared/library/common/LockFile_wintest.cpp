@@ -158,44 +158,15 @@ TEST_F(LockFileTest, StaleOrUnreadableClaimsAreTakenOverLiveOnesRefused) {
 // its lock until its standard input is closed.
 class HolderProcess {
 public:
-    HolderProcess(const std::string& path, const std::string& marker) {
-        SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-        HANDLE readEnd = nullptr;
-        HANDLE writeEnd = nullptr;
-        if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return;
-        UniqueKernelHandle childInput(readEnd);
-        input_.reset(writeEnd);
-        ::SetHandleInformation(writeEnd, HANDLE_FLAG_INHERIT, 0);
-
-        const std::string exe = testProgramDir() + "lock_holder.exe";
-        std::string command = "\"" + exe + "\" \"" + path + "\" \"" + marker + "\"";
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = readEnd;
-        startup.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
-        startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
-        PROCESS_INFORMATION info{};
-        if (!::CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                              &startup, &info)) {
-            return;
-        }
-        process_.reset(info.hProcess);
-        ::CloseHandle(info.hThread);
-    }
-
-    ~HolderProcess() {
-        if (process_ && finish() == STILL_ACTIVE) ::TerminateProcess(process_.get(), 99);
-    }
-
-    bool started() const { return process_.valid(); }
+    HolderProcess(const std::string& path, const std::string& marker)
+        : child_(testProgramDir() + "lock_holder.exe", "\"" + path + "\" \"" + marker + "\"") {}
 
     // Polls for the marker in short waits, at most `limitMs` in all; false when
     // the helper ended first or the time ran out.
     bool waitReady(const std::string& marker, DWORD limitMs) {
         const DWORD begin = ::GetTickCount();
         while (!rawExists(marker)) {
-            if (::WaitForSingleObject(process_.get(), 20) == WAIT_OBJECT_0) return false;
+            if (child_.ended(20)) return false;
             if (::GetTickCount() - begin > limitMs) return false;
         }
         return true;
@@ -203,18 +174,13 @@ public:
 
     // Closes the helper's input and waits for its end; its exit code.
     DWORD finish() {
-        input_.reset();
-        DWORD code = STILL_ACTIVE;
-        if (::WaitForSingleObject(process_.get(), kFinishLimitMs) == WAIT_OBJECT_0) {
-            ::GetExitCodeProcess(process_.get(), &code);
-        }
-        return code;
+        child_.closeInput();
+        return child_.wait(kFinishLimitMs);
     }
 
 private:
     static constexpr DWORD kFinishLimitMs = 60000;
-    UniqueKernelHandle process_;
-    UniqueKernelHandle input_;
+    testing::ChildProcess child_;
 };
 
 TEST_F(LockFileTest, AnotherProcessHoldingTheFileKeepsWritersOut) {
@@ -222,7 +188,6 @@ TEST_F(LockFileTest, AnotherProcessHoldingTheFileKeepsWritersOut) {
     const std::string marker = at("ready.marker");
     writeFile(path, "before\n");
     HolderProcess holder(path, marker);
-    ASSERT_TRUE(holder.started()) << ::GetLastError();
     ASSERT_TRUE(holder.waitReady(marker, 30000)) << "helper did not get its lock";
 
     // While the other process writes its copy, the real file is unchanged and

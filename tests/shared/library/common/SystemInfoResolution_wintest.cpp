@@ -56,14 +56,16 @@ Values probe(const Values& variables, const std::string& workingDir,
 
 // The suite's real key base in HKEY_LOCAL_MACHINE of the prefix: the word keys
 // made here are removed at the end (leftovers of a crashed run first). They are
-// written at their physical place, seen from the 64-bit view: below
-// "Wow6432Node" when the helper is a 32-bit process. The key is one for every
-// test run in the prefix, so runs take turns through a system-wide mutex.
+// written at their physical place, seen from the 64-bit view: in the 32-bit
+// view, below "Wow6432Node", where both builds keep the suite key. The key is
+// one for every test run in the prefix, so runs take turns through a
+// system-wide mutex.
 class SuiteBaseKeys {
 public:
     SuiteBaseKeys()
         : turn_(::CreateMutexA(nullptr, FALSE, "StocksweepTest_SuiteBaseKeys")),
-          base_(suiteKeyBase(kBuiltFor32Bits)) {
+          base_(suiteKeyBase(kBuiltFor32Bits)),
+          physical_(suiteKeyBase(true)) {
         // An abandoned turn (a crashed run) is ours as well.
         if (!turn_ || ::WaitForSingleObject(turn_.get(), INFINITE) == WAIT_FAILED) {
             throw std::runtime_error("no turn at the suite key");
@@ -73,13 +75,13 @@ public:
     ~SuiteBaseKeys() {
         for (const char* word : {"Resources", "Client", "Server"}) remove(word);
         // The base itself only when nothing else lives in it.
-        ::RegDeleteKeyExA(HKEY_LOCAL_MACHINE, base_.substr(0, base_.size() - 1).c_str(),
+        ::RegDeleteKeyExA(HKEY_LOCAL_MACHINE, physical_.substr(0, physical_.size() - 1).c_str(),
                           KEY_WOW64_64KEY, 0);
         ::ReleaseMutex(turn_.get());
     }
     void set(const std::string& word, const std::string& name, const std::string& value) {
         UniqueHKey key;
-        ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, (base_ + word).c_str(), 0, nullptr, 0,
+        ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, (physical_ + word).c_str(), 0, nullptr, 0,
                                     KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, key.put(),
                                     nullptr),
                   ERROR_SUCCESS);
@@ -89,15 +91,17 @@ public:
                                    static_cast<DWORD>(value.size() + 1)),
                   ERROR_SUCCESS);
     }
+    // The base as the helper names it.
     const std::string& base() const { return base_; }
 
 private:
     void remove(const std::string& word) {
-        testing::deleteKeyTree(HKEY_LOCAL_MACHINE, base_ + word, KEY_WOW64_64KEY);
+        testing::deleteKeyTree(HKEY_LOCAL_MACHINE, physical_ + word, KEY_WOW64_64KEY);
     }
 
     UniqueKernelHandle turn_;
     std::string base_;
+    std::string physical_;
 };
 
 class Resolution : public ::testing::Test {

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <stdexcept>
 
 namespace Velmar {
 namespace {
@@ -413,6 +414,48 @@ TEST_F(Registry, ThirtyTwoBitViewIsHonouredByEveryOperation) {
         EXPECT_EQ(readRegistryString(path, "only64", text, true), 2u);
         EXPECT_EQ(readRegistryString(path, "only64", text, false), 0u);
     }
+}
+
+// The suite key is one for both builds: each build's tests run the other
+// build's probe. The presets build into build/<preset>/, so the other build's
+// test programs lie at ..\..\<preset>\tests\ from this one's. The key is
+// made in the 32-bit view of HKEY_LOCAL_MACHINE\Software, the redirected part.
+TEST_F(Registry, BothBuildsReachTheSameSuiteKey) {
+    const std::string other = kBuiltFor32Bits ? "win64" : "win32";
+    const std::string probe =
+        testing::testProgramDir() + "..\\..\\" + other + "\\tests\\systeminfo_probe.exe";
+    if (!testing::rawExists(probe)) {
+        GTEST_SKIP() << "the " << other << " build's probe is not built (" << probe
+                     << "); build the " << other << " preset to run this test";
+    }
+    ASSERT_TRUE(selectHive("HKEY_LOCAL_MACHINE"));
+    ScratchKey machine("StocksweepSharedSuiteKey", HKEY_LOCAL_MACHINE, true);
+    ::SetEnvironmentVariableA("VELMAR_ENV", machine.path().c_str());
+    ASSERT_EQ(writeSuiteString("FromThisBuild", "written here"), 0u);
+    testing::RunResult run{};
+    try {
+        run = testing::runProgram(probe, "\"write=FromOther=written by " + other +
+                                             "\" read=FromThisBuild");
+    } catch (const std::runtime_error& e) {
+        GTEST_SKIP() << "the " << other << " build's probe does not start here: " << e.what();
+    }
+    // A machine that cannot run 32-bit programs may start the process and
+    // lose it before the program's first line.
+    if (run.exitCode != 0 && run.output.empty()) {
+        GTEST_SKIP() << "the " << other << " build's probe did not run here (exit code "
+                     << run.exitCode << ")";
+    }
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_NE(run.output.find("write(FromOther)=0\r\n"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("read(FromThisBuild)=0:written here\r\n"), std::string::npos)
+        << run.output;
+    std::string text;
+    EXPECT_EQ(readSuiteValue("FromOther", text), 0u);
+    EXPECT_EQ(text, "written by " + other);
+    // Both in the one key of the 32-bit view.
+    std::map<std::string, uint32_t> names;
+    EXPECT_EQ(listValueNames(machine.path(), names, true), 0u);
+    EXPECT_EQ(names.size(), 2u);
 }
 
 }  // namespace
