@@ -4,7 +4,8 @@
 #include "shared/library/common/FileUtils.h"
 #include "shared/library/common/SystemInfo.h"
 #include "shared/library/common/SystemInfoRules.h"
-#include "shared/library/common/win32/WinHandle.h"
+#include "shared/library/common/win32/GrowAndRetry.h"
+#include "shared/library/common/win32/RegistryKey.h"
 
 #include <algorithm>
 #include <map>
@@ -22,12 +23,9 @@ constexpr int32_t kDetailDebugLevel = 5;
 constexpr DWORD kKeyNameRoom = 256;
 constexpr DWORD kValueNameRoom = 16384;
 constexpr size_t kNameRoomCeiling = size_t{1} << 20;
-constexpr size_t kInitialDataRoom = 4096;
+constexpr size_t kInitialDataRoom = 4096;  // bytes of value data
 // Expansion starts with this many bytes per character of the text.
 constexpr size_t kExpansionFactor = 4;
-// Expansion tries at most this often (the size reported may still grow if
-// the environment changes in between).
-constexpr int kExpansionAttempts = 3;
 constexpr char kDefaultValueName[] = "(Default)";
 constexpr char kReferenceStart[] = "${";
 
@@ -46,7 +44,10 @@ public:
 class Walk {
 public:
     Walk(HKEY root, const std::string& rootName, bool view32, CandidateSink& sink, AppLog& log)
-        : root_(root), rootName_(rootName), view_(view32 ? KEY_WOW64_32KEY : 0), sink_(sink),
+        : root_(root),
+          rootName_(rootName),
+          view_(view32 ? RegistryView::kThirtyTwoBit : RegistryView::kOwn),
+          sink_(sink),
           log_(log), name_(kValueNameRoom), data_(kInitialDataRoom) {}
 
     void run(std::deque<std::string>& queue) {
@@ -66,14 +67,12 @@ private:
     void visit(const std::string& path, std::deque<std::string>& queue) {
         // One handle serves both listings; a key that lets its subkeys be
         // listed but not its values is opened again for the subkeys alone.
-        UniqueHKey key;
+        RegistryKey key;
         bool valuesOpen = true;
-        if (::RegOpenKeyExA(root_, path.c_str(), 0,
-                            KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | view_,
-                            key.put()) != ERROR_SUCCESS) {
+        if (key.open(root_, path, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE, view_) !=
+            ERROR_SUCCESS) {
             valuesOpen = false;
-            if (::RegOpenKeyExA(root_, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | view_,
-                                key.put()) != ERROR_SUCCESS) {
+            if (key.open(root_, path, KEY_ENUMERATE_SUB_KEYS, view_) != ERROR_SUCCESS) {
                 log_.message(kSeverityWarning, AppMessage::kSubKeysUnlisted, {rootName_, path});
                 return;
             }
@@ -106,7 +105,7 @@ private:
             log_.debug(kDetailDebugLevel, "   Got %i value(s).",
                        {static_cast<int32_t>(values_.size())});
         }
-        for (const auto& value : values_) visitValue(key.get(), path, value.first, value.second);
+        for (const auto& value : values_) visitValue(key, path, value.first, value.second);
     }
 
     // Fills subKeys_ in listing order; false on an enumeration error.
@@ -149,7 +148,7 @@ private:
         }
     }
 
-    void visitValue(HKEY key, const std::string& path, const std::string& name, DWORD type) {
+    void visitValue(const RegistryKey& key, const std::string& path, const std::string& name, DWORD type) {
         if (hasExeMarker(name) && !sink_.processCandidate(name)) {
             sink_.processCandidate(fileName(name));
         }
@@ -173,20 +172,12 @@ private:
 
     // The value's text, trailing zeros removed, suite references resolved;
     // false when it cannot be read or is no longer text.
-    bool readText(HKEY key, const std::string& name, std::string& text) {
+    bool readText(const RegistryKey& key, const std::string& name, std::string& text) {
+        // The buffer keeps its largest size from value to value.
+        data_.resize(data_.capacity());
         DWORD type = 0;
-        DWORD size = static_cast<DWORD>(data_.size());
-        LONG rc = ::RegQueryValueExA(key, name.c_str(), nullptr, &type,
-                                     reinterpret_cast<BYTE*>(data_.data()), &size);
-        while (rc == ERROR_MORE_DATA) {
-            // The value may grow between two queries: never retry with the same size.
-            data_.resize(std::max<size_t>(size, data_.size() * 2));
-            size = static_cast<DWORD>(data_.size());
-            rc = ::RegQueryValueExA(key, name.c_str(), nullptr, &type,
-                                    reinterpret_cast<BYTE*>(data_.data()), &size);
-        }
-        if (rc != ERROR_SUCCESS || !isTextType(type)) return false;
-        text = textFromRegistryData(data_.data(), std::min<size_t>(size, data_.size()));
+        if (key.readValue(name, type, data_) != ERROR_SUCCESS || !isTextType(type)) return false;
+        text = textFromRegistryData(data_.data(), data_.size());
         if (text.find(kReferenceStart) != std::string::npos) {
             SuiteValues suite;
             resolveReferences(text, suite);
@@ -196,7 +187,7 @@ private:
 
     HKEY root_;
     const std::string& rootName_;
-    REGSAM view_;
+    RegistryView view_;
     CandidateSink& sink_;
     AppLog& log_;
     bool detail_ = false;
@@ -232,19 +223,17 @@ void scanRegistryRoot(HKEY root, const std::string& rootName, bool view32,
 }
 
 std::string expandEnvironment(const std::string& text, AppLog& log) {
-    std::vector<char> buffer(kExpansionFactor * text.size());
+    std::vector<char> buffer(std::max<size_t>(1, kExpansionFactor * text.size()));
     DWORD error = ERROR_INSUFFICIENT_BUFFER;
-    for (int attempt = 0; attempt < kExpansionAttempts; ++attempt) {
-        const DWORD room = static_cast<DWORD>(buffer.size());
-        const DWORD needed = ::ExpandEnvironmentStringsA(text.c_str(), buffer.data(), room);
-        if (needed == 0) {
-            error = ::GetLastError();
-            break;
-        }
-        // The count includes the terminating zero.
-        if (needed <= room) return std::string(buffer.data());
-        buffer.resize(needed);
-    }
+    uint32_t length = 0;
+    const bool expanded = growAndRetry(buffer, length, [&](char* data, uint32_t room,
+                                                           uint32_t& wanted) {
+        // The count includes the terminating zero, whether the text fit or not.
+        wanted = ::ExpandEnvironmentStringsA(text.c_str(), data, room);
+        if (wanted == 0) error = ::GetLastError();
+        return wanted != 0;
+    });
+    if (expanded) return std::string(buffer.data());
     log.message(kSeverityWarning, AppMessage::kExpansionFailed, {static_cast<uint32_t>(error)});
     return text;
 }
