@@ -214,14 +214,15 @@ void ScratchKey::setString(const std::string& subKey, const std::string& name,
     setBytes(subKey, name, type, data.c_str(), static_cast<DWORD>(data.size() + 1));
 }
 
-ScratchDir::ScratchDir(const std::string& prefix) {
-    std::string base;
-    if (!readSizedText(base, MAX_PATH + 1, [](char* buffer, uint32_t size) {
+ScratchDir::ScratchDir(const std::string& prefix, const std::string& parent) {
+    std::string base = parent;
+    if (base.empty() &&
+        !readSizedText(base, MAX_PATH + 1, [](char* buffer, uint32_t size) {
             return ::GetTempPathA(size, buffer);
         })) {
         throw std::runtime_error("cannot find the temporary directory");
     }
-    if (base.back() != '\\') base += "\\";
+    if (base.empty() || base.back() != '\\') base += "\\";
     WIN32_FIND_DATAA data;
     std::vector<std::string> stale;
     {

@@ -64,13 +64,14 @@ void writeFile(const std::string& path, const std::string& bytes);
 // everything below it, read-only files and directories included. True when it is gone.
 bool removeTree(const std::string& dir);
 
-// A directory "<temp>\<prefix>-<pid>-<n>\" made at construction, removed with
+// A directory "<parent>\<prefix>-<pid>-<n>\" (the parent defaults to the
+// temporary directory) made at construction, removed with
 // its contents at destruction. Leftovers of the same prefix are removed first
 // when the process named in them no longer runs, or runs but started after the
 // directory was made (its id was reused), so parallel runs keep their own.
 class ScratchDir {
 public:
-    explicit ScratchDir(const std::string& prefix);
+    explicit ScratchDir(const std::string& prefix, const std::string& parent = "");
     ~ScratchDir();
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;

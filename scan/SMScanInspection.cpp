@@ -1,0 +1,125 @@
+// What one file is: a shortcut, an executable, a shortcut's target.
+#include "scan/SMScan.h"
+
+#include "scan/DebugLog.h"
+#include "scan/StartMenuRules.h"
+#include "shared/library/common/FileOps.h"
+#include "shared/library/common/FileUtils.h"
+#include "shared/library/common/win32/ComPtr.h"
+#include "shared/library/common/win32/WinApi.h"
+
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <cstring>
+
+namespace Velmar {
+
+namespace {
+
+// The shell's text buffers: paths, arguments and working directories.
+const int kShellText = MAX_PATH;
+// The number reported when the shell-link object cannot be made.
+const int kShellLinkFailure = 422;
+
+// A shell text buffer read back: never longer than the buffer, even when the
+// shell left it without its terminating zero.
+std::string bufferText(const char* buffer) {
+    return std::string(buffer, strnlen(buffer, kShellText));
+}
+
+}  // namespace
+
+bool SMScan::isLink(const std::string& name) {
+    debugLog(logger, 5, "SMScan: Checking if \"%s\" is a link.", name);
+    bool link = hasExtensionInAnyCase(name, "lnk");
+    debugLog(logger, 5, link ? "SMScan: \"%s\" is a link." : "SMScan: \"%s\" is not a link.", name);
+    return link;
+}
+
+bool SMScan::isExe(const std::string& path) {
+    debugLog(logger, 5, "SMScan: Checking if \"%s\" is an exe-file...", path);
+    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
+        debugLog(logger, 5, "SMScan: \"%s\" is a network path, and will be ignored for now...",
+                 path);
+        return false;
+    }
+    if (!hasExtensionInAnyCase(path, "exe")) {
+        debugLog(logger, 5, "SMScan: \"%s\" is not an exe-file.", path);
+        return false;
+    }
+    if (!pathExists(path)) {
+        debugLog(logger, 5, "SMScan: \"%s\" does not exist.", path);
+        return false;
+    }
+    debugLog(logger, 5, "SMScan: \"%s\" is an exe-file.", path);
+    return true;
+}
+
+bool SMScan::readShortcut(const std::string& shortcut, std::string& target, std::string& targetName,
+                          std::string& description, std::string& version, std::string& workingDir,
+                          std::string& arguments) {
+    debugLog(logger, 5, "SMScan: Extracting data for \"%s\"...", shortcut);
+    description.clear();
+    version.clear();
+
+    debugLog(logger, 5, "SMScan: Creating IShellLink object...");
+    ComPtr<IShellLinkA> link;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                  link.put()))) {
+        debugLog(logger, 1, "SMScan: Failed to create IShellLink object. Code=%i.",
+                 kShellLinkFailure);
+        return false;
+    }
+
+    // Every way out below releases both interfaces (their owners) and, except
+    // for a target that is no executable, says that extraction has finished.
+    bool result = false;
+    bool rejected = false;
+    [&] {
+        debugLog(logger, 5, "SMScan: Querying interface...");
+        ComPtr<IPersistFile> file;
+        if (FAILED(link->QueryInterface(IID_IPersistFile, file.put()))) return;
+
+        // IPersistFile has no ANSI form.
+        wchar_t widePath[kShellText];
+        if (::MultiByteToWideChar(CP_ACP, 0, shortcut.c_str(), -1, widePath, kShellText) == 0) {
+            return;  // too long for the buffer, or not convertible
+        }
+        debugLog(logger, 5, "SMScan: Loading shortcut...");
+        if (FAILED(file->Load(widePath, STGM_READ))) return;
+
+        char buffer[kShellText] = {};
+        if (FAILED(link->GetPath(buffer, kShellText, nullptr, 0))) return;
+        target = bufferText(buffer);
+        debugLog(logger, 5, "SMScan: Got path \"%s\".", target);
+
+        if (!isExe(target)) {
+            debugLog(logger, 4, "SMScan: \"%s\" is not an exe file.", target);
+            rejected = true;
+            return;
+        }
+        debugLog(logger, 5, "SMScan: \"%s\" has been accepted as exe.", target);
+        targetName = fileName(target);
+        toLowerCase(targetName);
+
+        buffer[0] = '\0';
+        arguments = SUCCEEDED(link->GetArguments(buffer, kShellText)) ? bufferText(buffer) : "";
+        buffer[0] = '\0';
+        workingDir =
+            SUCCEEDED(link->GetWorkingDirectory(buffer, kShellText)) ? bufferText(buffer) : "";
+
+        ExeInfo versionInfo;
+        if (readVersionInfo(versionInfo, target)) {
+            description = versionInfo.fileDescription;
+            version = versionInfo.fileVersion;
+        }
+        debugLog(logger, 5, "SMScan: Finished processing \"%s\".", target);
+        result = true;
+    }();
+
+    if (!rejected) debugLog(logger, 5, "SMScan: Finished extracting data for \"%s\".", shortcut);
+    return result;
+}
+
+}  // namespace Velmar

@@ -1,0 +1,145 @@
+#include "naming/ExeFinder.h"
+
+#include "naming/MappingLoader.h"
+#include "shared/library/common/ConfReader.h"
+#include "shared/library/common/win32/Wow64.h"
+#include "tests/support/LogRecorder.h"
+#include "tests/support/ScanTestSupport.h"
+#include "tests/support/WinTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace Velmar {
+namespace {
+
+using namespace testing;
+
+size_t countOf(const std::string& text, const std::string& piece) {
+    size_t n = 0;
+    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;
+    return n;
+}
+
+TEST(ExeFinder, ReadsEachPathOnceInAnyLetterCase) {
+    LogRecorder log;
+    ExeFinder finder(log.unit);
+    const std::string path = helperExe("ver_blanks");
+    const std::string key = lowered(path);
+    std::string upper = path;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+
+    EXPECT_EQ(finder.getApplicationName(path), "Blank Tool");
+    EXPECT_EQ(finder.getApplicationName(key), "Blank Tool");
+    EXPECT_EQ(finder.getApplicationName(upper), "Blank Tool");
+    EXPECT_EQ(finder.getApplicationName(""), ExeFinder::kUndefinedName);
+    EXPECT_EQ(finder.getApplicationName(std::string(1, '\0') + "x.exe"), "[UNDEFINED]");
+    const std::string lines = log.take();
+    EXPECT_EQ(countOf(lines, "ExeFinder: No information stored about"), 1u) << lines;
+    EXPECT_EQ(countOf(lines, "D5 ExeFinder: Stored \"" + key +
+                                 "\" = \"Blank Tool\" for future references."),
+              1u)
+        << lines;
+}
+
+TEST(ExeFinder, NamesWithoutVersionResourceAndIgnoredOnes) {
+    LogRecorder log;
+    ExeFinder finder(log.unit);
+    finder.setMappings({{"ver_none", {"", Ignore}}});
+    const std::string ignored = helperExe("ver_none");
+    EXPECT_EQ(finder.getApplicationName(ignored), "!");
+    EXPECT_TRUE(log.has("D5 ExeFinder: Ignoring \"" + lowered(ignored) + "\".")) << log.take();
+    EXPECT_EQ(finder.getApplicationName("C:\\Nowhere\\Ghost.Tool.EXE"), "Ghost.Tool");
+    EXPECT_EQ(log.lastLine(),
+              "D5 ExeFinder: No information found for \"c:\\nowhere\\ghost.tool.exe\". Using "
+              "\"Ghost.Tool\".");
+}
+
+// A 32-bit process on 64-bit Windows sees the 32-bit system folder under the
+// name of the real one; the resolver looks at the real one, and only for the
+// time of the lookup.
+TEST(ExeFinder, LooksPastFileSystemRedirection) {
+    if (!isWow64()) GTEST_SKIP() << "not a 32-bit process under WOW64";
+    char system[MAX_PATH] = {};
+    ASSERT_NE(::GetSystemDirectoryA(system, MAX_PATH), 0u);
+    const std::string name = "ssweep-wow-" + std::to_string(::GetCurrentProcessId()) + ".exe";
+    const std::string path = std::string(system) + "\\" + name;
+    PVOID old = nullptr;
+    ASSERT_TRUE(::Wow64DisableWow64FsRedirection(&old));
+    const bool copied = ::CopyFileA(helperExe("ver_blanks").c_str(), path.c_str(), FALSE) != 0;
+    ::Wow64RevertWow64FsRedirection(old);
+    ASSERT_TRUE(copied);
+    ASSERT_FALSE(rawExists(path)) << "the copy is visible through redirection";
+
+    LogRecorder log;
+    ExeFinder finder(log.unit);
+    EXPECT_EQ(finder.getApplicationName(path), "Blank Tool");
+    EXPECT_FALSE(rawExists(path)) << "redirection was left off";
+
+    ::Wow64DisableWow64FsRedirection(&old);
+    ::DeleteFileA(path.c_str());
+    ::Wow64RevertWow64FsRedirection(old);
+}
+
+class MappingLoader : public ::testing::Test {
+protected:
+    std::string mappingFile(const std::string& text) {
+        return dir.makeFile("components\\appmapping.conf", text);
+    }
+    // The names of the two helpers without version resource and with one.
+    std::string names(ExeFinder& finder) {
+        return finder.getApplicationName(helperExe("ver_none")) + "|" +
+               finder.getApplicationName(helperExe("ver_blanks"));
+    }
+
+    LogRecorder log;
+    ScratchDir dir{"ssweep-map"};
+};
+
+TEST_F(MappingLoader, RulesReachTheResolver) {
+    mappingFile(
+        "# rules\r\nIgnore\r\n{\r\n  VER_NONE\r\n}\r\nmapalways\n{\nver_blanks = Blanks Suite\n}");
+    ExeFinder finder(SmartPointer<LoggerUnit>{});
+    loadApplicationMappingsFrom(dir.path(), finder, log.unit);
+    EXPECT_EQ(log.take(), "D1 Application mappings loaded.\n");
+    EXPECT_EQ(names(finder), "!|Blanks Suite");
+}
+
+TEST_F(MappingLoader, AnIllegalBraceDiscardsTheFile) {
+    mappingFile("# comment\n\nignore\n{\nver_none\n}\n{\nmapalways\n");
+    ExeFinder finder(SmartPointer<LoggerUnit>{});
+    loadApplicationMappingsFrom(dir.path(), finder, log.unit);
+    EXPECT_EQ(log.take(), "E24.7 7|Illegal '{'.\n");
+    EXPECT_EQ(names(finder), "ver_none|Blank Tool");
+}
+
+TEST_F(MappingLoader, DirectoryFromTheConfiguration) {
+    std::string confDir = dir.path();
+    for (char& c : confDir) c = c == '\\' ? '/' : c;
+    const std::string confFile = dir.makeFile(
+        "stocksweep.conf",
+        "Velmar () = '' { directories () = '' { conf (DirName) = '" + confDir + "' {} } }\n");
+    mappingFile("maplast\n{\nver_none = Plain Tool\n}\n");
+    RecordingChain confLog;  // the reader's own lines stay apart
+    auto conf = std::make_shared<ConfReader>(confLog.centre);
+    conf->buildDomTree(confFile);
+
+    ExeFinder finder(SmartPointer<LoggerUnit>{});
+    loadApplicationMappings(conf, finder, log.unit);
+    EXPECT_EQ(log.take(), "D1 Loading application mappings...\nD1 Application mappings loaded.\n");
+    EXPECT_EQ(names(finder), "Plain Tool|Blank Tool");
+
+    // No reader, or no file: the resolver keeps its rules.
+    loadApplicationMappings(SmartPointer<ConfReader>{}, finder, log.unit);
+    EXPECT_EQ(log.take(),
+              "D1 Loading application mappings...\n"
+              "D1 Unable to get configuration dir. Cannot load mappings.\n");
+    ::DeleteFileA((dir.path() + "components\\appmapping.conf").c_str());
+    loadApplicationMappingsFrom(dir.path(), finder, log.unit);
+    EXPECT_EQ(log.take(),
+              "D1 File \"" + dir.path() +
+                  "components/appmapping.conf\" does not exist. Cannot load mappings.\n");
+    EXPECT_EQ(names(finder), "Plain Tool|Blank Tool");
+}
+
+}  // namespace
+}  // namespace Velmar
