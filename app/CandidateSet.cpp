@@ -1,0 +1,69 @@
+#include "app/CandidateSet.h"
+
+#include "app/CandidatePath.h"
+#include "shared/library/common/FileUtils.h"
+
+namespace Velmar {
+
+namespace {
+
+// Every message of candidate processing is at this level; it runs once per
+// executable found, so nothing is built below it.
+constexpr int32_t kCandidateDebugLevel = 5;
+// The resolver's name for an executable that the mapping rules leave out.
+constexpr char kIgnoredName[] = "!";
+
+}  // namespace
+
+CandidateSet::CandidateSet(CandidateFiles& files, NameResolver& resolver, AppLog& log)
+    : files_(files), resolver_(resolver), log_(log) {}
+
+bool CandidateSet::processCandidate(std::string path) {
+    const bool verbose = log_.debugLevel() >= kCandidateDebugLevel;
+    if (verbose) log_.debug(kCandidateDebugLevel, "   Got candidate \"%s\".", {path});
+    if (path.find('~') != std::string::npos) path = files_.longForm(path);
+    path = cleanCandidatePath(std::move(path));
+
+    bool found = false;
+    if (!dirPart(path).empty()) {
+        if (candidates_.count(path) != 0) {
+            found = true;  // it existed when it was stored
+        } else if (rejected_.count(path) == 0) {
+            found = files_.exists(path);
+            if (!found) rejected_.insert(path);
+        }
+    } else {
+        auto known = searched_.find(path);
+        if (known == searched_.end()) {
+            std::string full;
+            // The set is keyed by lower-case paths; the search path answers
+            // in the file system's letter case.
+            if (files_.findOnSearchPath(path, full)) toLowerCase(full);
+            known = searched_.emplace(path, std::move(full)).first;
+        }
+        found = !known->second.empty();
+        if (found) path = known->second;
+    }
+    if (!found) {
+        if (verbose) log_.debug(kCandidateDebugLevel, "      Rejected candidate \"%s\"...", {path});
+        return false;
+    }
+    if (verbose) log_.debug(kCandidateDebugLevel, "      Processed candidate: \"%s\".", {path});
+    if (candidates_.count(path) != 0) {
+        if (verbose) log_.debug(kCandidateDebugLevel, "      We already have this one.");
+        return false;
+    }
+    std::string appName = resolver_.applicationName(path);
+    trimBlanks(appName);
+    if (appName == kIgnoredName) {
+        if (verbose) log_.debug(kCandidateDebugLevel, "      This application is to be ignored.");
+        return false;
+    }
+    CandidateRecord& record = candidates_[path];
+    record.path = path;
+    record.appName = std::move(appName);
+    if (verbose) log_.debug(kCandidateDebugLevel, "      Candidate accepted.");
+    return true;
+}
+
+}  // namespace Velmar

@@ -1,0 +1,16 @@
+// Where the scans hand the executable paths they find.
+#pragma once
+
+#include <string>
+
+namespace Velmar {
+
+class CandidateSink {
+public:
+    virtual ~CandidateSink() = default;
+    // True when the path was taken as a new candidate; false when it was
+    // rejected, repeated or left out.
+    virtual bool processCandidate(std::string path) = 0;
+};
+
+}  // namespace Velmar
