@@ -42,9 +42,10 @@ void loadApplicationMappingsFrom(const std::string& confDir, ExeFinder& finder,
         file.readLine(line);
         if (!parser.addLine(line)) {
             file.close();
-            if (log)
-                log->error(kMappingSyntaxMessage, ParamStream()
-                                                      << parser.lineNumber() << kIllegalBraceText);
+            if (log) {
+                log->error(kMappingSyntaxMessage,
+                           ParamStream() << parser.lineNumber() << kIllegalBraceText);
+            }
             return;
         }
     }
