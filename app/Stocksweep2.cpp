@@ -188,7 +188,7 @@ bool Stocksweep2::createExeFinder() {
         exeFinder.reset();
     }
     if (!exeFinder) {
-        log.message(kSeverityFatal, StartupMessage::kResolverUncreated);
+        log.message(kSeverityFatal, StartupMessage::kResolverUncreated, {});
         return false;
     }
     try {
@@ -198,7 +198,7 @@ bool Stocksweep2::createExeFinder() {
         // names would be missing from the data file, so the run does not start.
         debug(1, "Cannot load application mappings: %s.", {e.text()});
         exeFinder.reset();
-        log.message(kSeverityFatal, StartupMessage::kResolverUncreated);
+        log.message(kSeverityFatal, StartupMessage::kResolverUncreated, {});
         return false;
     }
     debug(1, "ExeFinder created.");
@@ -206,7 +206,7 @@ bool Stocksweep2::createExeFinder() {
 }
 
 bool Stocksweep2::run() {
-    log.message(kSeverityNotice, StartupMessage::kScanStarted);
+    log.message(kSeverityNotice, StartupMessage::kScanStarted, {});
     if (scanStartMenu) scanStartMenus();
     scanRegistryRoots();
 
@@ -221,7 +221,7 @@ void Stocksweep2::scanStartMenus() {
     SMScan scanner;
     SMScan::ExeMap found;
     if (!scanner.scan(found, false)) {
-        log.message(kSeverityWarning, StartupMessage::kStartMenuScanFailed);
+        log.message(kSeverityWarning, StartupMessage::kStartMenuScanFailed, {});
         return;
     }
     debug(2, "Processing start menu information....");

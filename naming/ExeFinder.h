@@ -17,6 +17,7 @@ namespace Velmar {
 struct ModuleHandleTraits {
     using Handle = HMODULE;
     static Handle invalid() noexcept { return nullptr; }
+    static bool isValid(Handle h) noexcept { return h != nullptr; }
     static bool close(Handle h) noexcept { return ::FreeLibrary(h) != 0; }
 };
 
