@@ -140,7 +140,8 @@ protected:
         return "stocksweep () = '' { working-dir (DirName) = '" + confText(dir) + "' {} }\n";
     }
 
-    uint32_t runProgram(const std::string& conf) {
+    // "-c" and the quoted path; `glued` writes them without a blank between.
+    uint32_t runProgram(const std::string& conf, bool glued = false) {
         std::string path;
         readEnvironment("PATH", path);
         const std::string environment = testing::environmentBlock(
@@ -149,7 +150,8 @@ protected:
                  {kAppsVariable, apps.substr(0, apps.size() - 1)},
                  {"PATH", apps.substr(0, apps.size() - 1) + ";" + path}});
         testing::ChildProcess child(testing::testProgramDir() + "stocksweep.exe",
-                                    "-c \"" + conf + "\"", environment, root.dir());
+                                    (glued ? "-c\"" : "-c \"") + conf + "\"", environment,
+                                    root.dir());
         child.readAll();
         return child.wait(kRunLimitMs);
     }
@@ -167,8 +169,9 @@ protected:
 
 TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
     const std::string work = root.path() + "work\\inventory\\";
+    // A path with a blank, in quotes.
     const std::string conf = writeConf(
-        "stocksweep.conf",
+        "stock sweep.conf",
         "stocksweep () = '' {\n  working-dir (DirName) = '" + confText(work) + "' {}\n"
         "  log () = '' { debug-level (Integer) = 2 {} }\n"
         "  scan () = '' { start-menu (Bool) = true {} registry () = '' {\n"
@@ -261,7 +264,7 @@ TEST_F(Stocksweep, StartUpFailuresEndWithExitCodeOneAndNoDataFile) {
             std::string(c.name) + ".conf",
             "stocksweep () = '' {\n  working-dir (DirName) = '" + confText(work) + "' {}\n" +
                 c.stocksweep);
-        EXPECT_EQ(runProgram(conf), 1u) << c.name;
+        EXPECT_EQ(runProgram(conf, true), 1u) << c.name;
         EXPECT_TRUE(dataFiles(work).empty()) << c.name;
         const std::string text = log();
         EXPECT_NE(text.find(c.logged), std::string::npos) << c.name << "\n" << text;
