@@ -10,6 +10,7 @@
 #include "shared/library/common/DateTime.h"
 #include "shared/library/common/TimeSpan.h"
 #include "shared/library/common/win32/Environment.h"
+#include "tests/support/LogTestSupport.h"
 #include "tests/support/ScanTestSupport.h"
 #include "tests/support/WinTestSupport.h"
 
@@ -179,6 +180,11 @@ TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
         "    HKEY_CURRENT_USER\\Software (Bool) = true {}\n"
         "    HKEY_CURRENT_USER (Bool) = true {} } } }\n");
 
+    // The core service's end of the channel that catalogue messages go to.
+    UniqueFileHandle core(::CreateMailslotA("\\\\.\\mailslot\\Velmar_Core",
+                                            testing::MailslotReader::kMaxMessage, 0, nullptr));
+    ASSERT_TRUE(core) << "the mailslot Velmar_Core is held by another process";
+
     ASSERT_EQ(runProgram(conf), 0u) << log();
 
     const std::vector<std::string> files = dataFiles(work);
@@ -233,6 +239,34 @@ TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
         EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
     }
     EXPECT_EQ(text.find("Registry root \"\\HKEY_LOCAL_MACHINE"), std::string::npos) << text;
+
+    // Every catalogue message of the log went to the core service too, in order.
+    std::vector<std::string> logged;
+    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+        const std::string line = text.substr(start, end - start);
+        for (const char* severity : {"NOTICE ", "WARNING ", "ERROR ", "CRITICAL ", "FATAL "}) {
+            if (line.rfind(severity, 0) == 0) logged.push_back(line);
+        }
+    }
+    std::vector<std::string> frames;
+    for (;;) {
+        DWORD next = 0;
+        ASSERT_TRUE(::GetMailslotInfo(core.get(), nullptr, &next, nullptr, nullptr));
+        if (next == MAILSLOT_NO_MESSAGE) break;
+        std::string frame(testing::MailslotReader::kMaxMessage, '\0');
+        DWORD read = 0;
+        ASSERT_TRUE(::ReadFile(core.get(), &frame[0], static_cast<DWORD>(frame.size()), &read,
+                               nullptr));
+        frame.resize(read);
+        frames.push_back(frame);
+    }
+    ASSERT_EQ(frames.size(), logged.size()) << text;
+    ASSERT_GE(frames.size(), 2u);
+    EXPECT_NE(frames[0].find("LOGMSG"), std::string::npos);
+    EXPECT_NE(logged[0].find("Inventory scan started."), std::string::npos);
+    EXPECT_NE(frames[1].find("HKEY_CURRENT_USER\\Software"), std::string::npos) << frames[1];
+    EXPECT_NE(logged[1].find("HKEY_CURRENT_USER\\Software"), std::string::npos) << logged[1];
 }
 
 TEST_F(Stocksweep, StartUpFailuresEndWithExitCodeOneAndNoDataFile) {
