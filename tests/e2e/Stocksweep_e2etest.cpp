@@ -137,10 +137,6 @@ protected:
                                  confText(confDir) + "' {} } }\n" + body);
     }
 
-    std::string workingDirEntry(const std::string& dir) {
-        return "stocksweep () = '' { working-dir (DirName) = '" + confText(dir) + "' {} }\n";
-    }
-
     // "-c" and the quoted path; `glued` writes them without a blank between.
     uint32_t runProgram(const std::string& conf, bool glued = false) {
         std::string path;
@@ -169,11 +165,12 @@ protected:
 };
 
 TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
-    const std::string work = root.path() + "work\\inventory\\";
+    // No working directory configured: the default below the suite's InstallDir.
+    const std::string work = root.path() + "Log\\temp\\Inventory\\";
     // A path with a blank, in quotes.
     const std::string conf = writeConf(
         "stock sweep.conf",
-        "stocksweep () = '' {\n  working-dir (DirName) = '" + confText(work) + "' {}\n"
+        "stocksweep () = '' {\n"
         "  log () = '' { debug-level (Integer) = 2 {} }\n"
         "  scan () = '' { start-menu (Bool) = true {} registry () = '' {\n"
         "    HKEY_LOCAL_MACHINE (Bool) = false {}\n"
