@@ -52,11 +52,6 @@ public:
     // every case in which it returns.
     bool run();
 
-    // What start-up made of the configuration (for tests).
-    const std::string& workingDirectory() const { return workingDir; }
-    const std::vector<std::string>& roots() const { return registryRoots; }
-    const Options& remainingOptions() const { return options; }
-
 private:
     // The catalogue files of the configuration directory; failures are logged.
     void loadLogMessages();
