@@ -155,13 +155,7 @@ void Stocksweep2::loadLogMessages() {
         log.message(kSeverityError, StartupMessage::kKeyUnreadable, {kConfDirKey});
         return;
     }
-    LoadResult result;
-    try {
-        result = logCommons.loadMessages(confDir, kMessageModules);
-    } catch (const Exception& e) {
-        // The directory listing's own failures are not caught by the loader.
-        result.error = e.text();
-    }
+    const LoadResult result = logCommons.loadMessages(confDir, kMessageModules);
     if (!result.ok) {
         log.message(kSeverityError, StartupMessage::kMessagesUnloaded, {result.error});
         return;
