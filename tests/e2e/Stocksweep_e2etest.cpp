@@ -131,10 +131,14 @@ protected:
     }
 
     // A configuration file in the configuration directory.
-    std::string writeConf(const std::string& name, const std::string& body) {
+    // `configuration` is the directory the file names as the configuration
+    // directory (the catalogue and the mapping file); the fixture's by default.
+    std::string writeConf(const std::string& name, const std::string& body,
+                          const std::string& configuration = "") {
         return root.makeFile("Configuration\\" + name,
                              "Velmar () = '' { directories () = '' {\n  conf (DirName) = '" +
-                                 confText(confDir) + "' {} } }\n" + body);
+                                 confText(configuration.empty() ? confDir : configuration) +
+                                 "' {} } }\n" + body);
     }
 
     // "-c" and the quoted path; `glued` writes them without a blank between.
@@ -268,6 +272,11 @@ TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
 
 TEST_F(Stocksweep, StartUpFailuresEndWithExitCodeOneAndNoDataFile) {
     const std::string file = root.makeFile("blocker");
+    // A configuration directory whose mapping file cannot be read.
+    const std::string unreadable = root.makeDir("Unreadable");
+    root.makeDir("Unreadable\\components\\appmapping.conf");
+    root.makeDir("Unreadable\\LogMessages");
+    copyFile(confDir + "LogMessages\\stocksweep.mess", unreadable + "LogMessages\\stocksweep.mess");
     const std::string enabled =
         "  scan () = '' { start-menu (Bool) = false {} registry () = '' {\n"
         "    HKEY_CURRENT_USER (Bool) = true {} } } }\n";
@@ -284,6 +293,8 @@ TEST_F(Stocksweep, StartUpFailuresEndWithExitCodeOneAndNoDataFile) {
          "  scan () = '' { registry () = '' { HKEY_CURRENT_USER (Bool) = true {} } } }\n",
          "Cannot read the configuration key \"stocksweep.scan.start-menu\"."},
         {"no-working-dir", enabled, "Cannot create the working directory"},
+        {"mapping-unreadable", enabled,
+         "Cannot create the executable name resolver; no inventory is taken."},
         // Reported before the catalogue is loaded: by its number, without its text.
         {"syntax", "  scan () = '' {\n  start-menu (Bool) false {} } }\n", "(5.01.02)"},
     };
@@ -294,7 +305,8 @@ TEST_F(Stocksweep, StartUpFailuresEndWithExitCodeOneAndNoDataFile) {
         const std::string conf = writeConf(
             std::string(c.name) + ".conf",
             "stocksweep () = '' {\n  working-dir (DirName) = '" + confText(work) + "' {}\n" +
-                c.stocksweep);
+                c.stocksweep,
+            std::string(c.name) == "mapping-unreadable" ? unreadable : "");
         EXPECT_EQ(runProgram(conf, true), 1u) << c.name;
         EXPECT_TRUE(dataFiles(work).empty()) << c.name;
         const std::string text = log();
