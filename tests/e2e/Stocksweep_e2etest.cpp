@@ -83,7 +83,8 @@ protected:
         root.makeDir("Configuration\\LogMessages");
         root.makeDir("Configuration\\components");
         const std::string installed = testing::testProgramDir() + "install\\";
-        for (const char* file : {"LogMessages\\stocksweep.mess", "LogMessages\\configuration.mess"}) {
+        for (const char* file :
+             {"LogMessages\\stocksweep.mess", "LogMessages\\configuration.mess"}) {
             copyFile(installed + file, confDir + file);
         }
         root.makeFile("Configuration\\components\\appmapping.conf",
