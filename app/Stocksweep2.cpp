@@ -11,6 +11,7 @@
 #include "shared/library/common/FileOps.h"
 #include "shared/library/common/FileUtils.h"
 #include "shared/library/common/SystemInfo.h"
+#include "shared/library/common/win32/WinApi.h"
 #include "shared/library/common/win32/Wow64.h"
 #include "shared/library/logger/LoggerCentre.h"
 #include "shared/library/logger/LogMessenger.h"
