@@ -106,6 +106,7 @@ protected:
         }
 
         suite.setString("", "InstallDir", root.path());
+        suite.setString("", "ConfigurationDir", confDir);
         suite.setString("", "StocksweepDebugLog", kLogFile);
         suite.setString("", "StartupLogDir", logDir);
         const DWORD level = 5;
@@ -142,8 +143,8 @@ protected:
                                  "' {} } }\n" + body);
     }
 
-    // "-c" and the quoted path; `glued` writes them without a blank between.
-    uint32_t runProgram(const std::string& conf, bool glued = false) {
+    // Runs the program with the command line `arguments`; answers its exit code.
+    uint32_t runProgram(const std::string& arguments) {
         std::string path;
         readEnvironment("PATH", path);
         const std::string environment = testing::environmentBlock(
@@ -152,8 +153,7 @@ protected:
                  {kAppsVariable, apps.substr(0, apps.size() - 1)},
                  {"PATH", apps.substr(0, apps.size() - 1) + ";" + path}});
         testing::ChildProcess child(testing::testProgramDir() + "stocksweep.exe",
-                                    (glued ? "-c\"" : "-c \"") + conf + "\"", environment,
-                                    root.dir());
+                                    arguments, environment, root.dir());
         child.readAll();
         return child.wait(kRunLimitMs);
     }
@@ -187,7 +187,7 @@ TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
                                             testing::MailslotReader::kMaxMessage, 0, nullptr));
     ASSERT_TRUE(core) << "the mailslot Velmar_Core is held by another process";
 
-    ASSERT_EQ(runProgram(conf), 0u) << log();
+    ASSERT_EQ(runProgram("-c \"" + conf + "\""), 0u) << log();
 
     const std::vector<std::string> files = dataFiles(work);
     ASSERT_EQ(files.size(), 1u);
@@ -294,21 +294,25 @@ TEST_F(Stocksweep, StartUpFailuresEndWithExitCodeOneAndNoDataFile) {
          "  scan () = '' { registry () = '' { HKEY_CURRENT_USER (Bool) = true {} } } }\n",
          "Cannot read the configuration key \"stocksweep.scan.start-menu\"."},
         {"no-working-dir", enabled, "Cannot create the working directory"},
+        // Run without options: the file of that name in the configuration directory.
+        {"stocksweep", enabled, "Cannot create the working directory \"" + file + "\\default\\\""},
         {"mapping-unreadable", enabled,
          "Cannot create the executable name resolver; no inventory is taken."},
         // Reported before the catalogue is loaded: by its number, without its text.
         {"syntax", "  scan () = '' {\n  start-menu (Bool) false {} } }\n", "(5.01.02)"},
     };
     for (const auto& c : cases) {
-        const std::string work = std::string(c.name) == "no-working-dir"
-                                     ? file + "\\inventory\\"
-                                     : root.path() + c.name + "\\";
+        const std::string name = c.name;
+        const std::string work = name == "no-working-dir" ? file + "\\inventory\\"
+                                 : name == "stocksweep"   ? file + "\\default\\"
+                                                          : root.path() + name + "\\";
         const std::string conf = writeConf(
             std::string(c.name) + ".conf",
             "stocksweep () = '' {\n  working-dir (DirName) = '" + confText(work) + "' {}\n" +
                 c.stocksweep,
             std::string(c.name) == "mapping-unreadable" ? unreadable : "");
-        EXPECT_EQ(runProgram(conf, true), 1u) << c.name;
+        // "-c" glued to the quoted path, or nothing for the default file.
+        EXPECT_EQ(runProgram(name == "stocksweep" ? "" : "-c\"" + conf + "\""), 1u) << c.name;
         EXPECT_TRUE(dataFiles(work).empty()) << c.name;
         const std::string text = log();
         EXPECT_NE(text.find(c.logged), std::string::npos) << c.name << "\n" << text;
