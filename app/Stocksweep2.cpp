@@ -1,0 +1,250 @@
+#include "app/Stocksweep2.h"
+
+#include "app/DataFileWin.h"
+#include "app/InventoryOps.h"
+#include "app/InventoryWriter.h"
+#include "app/RegistryScan.h"
+#include "naming/MappingLoader.h"
+#include "scan/SMScan.h"
+#include "shared/library/common/ConfReader.h"
+#include "shared/library/common/Exception.h"
+#include "shared/library/common/FileOps.h"
+#include "shared/library/common/FileUtils.h"
+#include "shared/library/common/SystemInfo.h"
+#include "shared/library/common/win32/WinApi.h"
+#include "shared/library/common/win32/Wow64.h"
+#include "shared/library/logger/LoggerCentre.h"
+#include "shared/library/logger/LogMessenger.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace Velmar {
+
+namespace {
+
+const char kModuleTypeAssignment[] = "VelmarModuleType=Client";
+const char kModuleTypeName[] = "VelmarModuleType";
+const char kModuleTypeClient[] = "Client";
+
+const char kDebugLogValue[] = "StocksweepDebugLog";
+const char kDefaultDebugLog[] = "StocksweepDebug.log";
+const char kInstallDirValue[] = "InstallDir";
+const char kDefaultConfigFile[] = "/stocksweep.conf";
+// Below the install directory when the configuration names no working directory.
+const char kDefaultWorkingDir[] = "Log\\temp\\Inventory";
+
+const char kDebugLevelKey[] = "stocksweep.log.debug-level";
+const char kWorkingDirKey[] = "stocksweep.working-dir";
+const char kRegistryKey[] = "stocksweep.scan.registry";
+const char kStartMenuKey[] = "stocksweep.scan.start-menu";
+const char kConfDirKey[] = "Velmar.directories.conf";
+// The catalogue files this program reads (a substring test on the file names).
+const char kMessageModules[] = "stocksweep,configuration";
+
+// Doubled separators folded after the first character, a trailing "\" added.
+void normaliseDir(std::string& dir) {
+    normaliseSeparators(dir);
+    ensureTrailingSeparator(dir);
+}
+
+}  // namespace
+
+Stocksweep2::Stocksweep2(const std::string& argumentText) {
+    // The C runtime and the Windows API keep separate copies of the environment;
+    // the directory resolution reads the Windows one.
+    _putenv(kModuleTypeAssignment);
+    ::SetEnvironmentVariableA(kModuleTypeName, kModuleTypeClient);
+    options = splitArguments(argumentText);
+    if (!options.empty()) options.erase(options.begin());
+}
+
+Stocksweep2::~Stocksweep2() {
+    exeFinder.reset();
+    SMScan::clearLogger();
+    logSettings.conf.reset();
+    logSettings.logger.reset();
+    logSettings.messenger.reset();
+    logSettings.centre.reset();
+    // The catalogue goes with this object; nothing may look texts up in it after.
+    if (catalogue() == &logCommons) setCatalogue(nullptr);
+}
+
+bool Stocksweep2::init() {
+    try {
+        if (readSuiteValue(kDebugLogValue, logSettings.fileName) != kRegOk) {
+            logSettings.fileName = kDefaultDebugLog;
+        }
+        logSettings.appId = kStocksweepAppId;
+        logSettings.module = kStocksweepModule;
+        if (!initializeLogging(logSettings)) return false;
+
+        logSettings.conf = std::make_shared<ConfReader>(logSettings.centre);
+        if (!logSettings.conf) return false;
+        // A missing or unreadable file shows itself in the key reads below.
+        logSettings.conf->buildDomTree(configFileName());
+
+        SMScan::setLogger(logSettings.logger);
+        loadLogMessages();
+        setCatalogue(&logCommons);
+        if (!reconfigureLogging(logSettings)) return false;
+
+        int32_t level = 0;
+        if (getInteger(logSettings.conf, kDebugLevelKey, level) == CR_OK) setDebugLevel(level);
+
+        if (!readOwnKeys()) return false;
+        getHostIdentity(domainName, hostName, architecture, osName);
+        return createExeFinder();
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+std::string Stocksweep2::configFileName() {
+    std::string path;
+    if (takeConfigFileOption(options, path)) return path;
+    initSystemInfo();
+    return configDir() + kDefaultConfigFile;
+}
+
+bool Stocksweep2::readOwnKeys() {
+    std::string installDirectory;
+    if (readSuiteValue(kInstallDirValue, installDirectory) != kRegOk) {
+        installDirectory = currentDirectory();
+    }
+    normaliseDir(installDirectory);
+
+    if (getDirName(logSettings.conf, kWorkingDirKey, workingDir) != CR_OK) {
+        workingDir = installDirectory + kDefaultWorkingDir;
+    }
+    normaliseDir(workingDir);
+    debug(4, "Working dir: %s.", {workingDir});
+
+    if (!makeDirectories(workingDir)) {
+        log.message(kSeverityFatal, StartupMessage::kWorkingDirUncreated, {workingDir});
+        return false;
+    }
+
+    std::vector<std::string> names;
+    if (logSettings.conf->getSubObjects(kRegistryKey, names) != CR_OK) {
+        log.message(kSeverityFatal, StartupMessage::kKeyUnreadable, {kRegistryKey});
+        return false;
+    }
+    for (const std::string& name : names) {
+        bool enabled = false;
+        if (getBool(logSettings.conf, std::string(kRegistryKey) + "." + name, enabled) == CR_OK &&
+            enabled) {
+            registryRoots.push_back(name);
+        }
+    }
+    if (registryRoots.empty()) {
+        log.message(kSeverityFatal, StartupMessage::kKeyUnreadable, {kRegistryKey});
+        return false;
+    }
+
+    if (getBool(logSettings.conf, kStartMenuKey, scanStartMenu) != CR_OK) {
+        log.message(kSeverityFatal, StartupMessage::kKeyUnreadable, {kStartMenuKey});
+        return false;
+    }
+    return true;
+}
+
+void Stocksweep2::loadLogMessages() {
+    debug(1, "Loading log messages...");
+    std::string confDir;
+    if (getDirName(logSettings.conf, kConfDirKey, confDir) != CR_OK) {
+        log.message(kSeverityError, StartupMessage::kKeyUnreadable, {kConfDirKey});
+        return;
+    }
+    const LoadResult result = logCommons.loadMessages(confDir, kMessageModules);
+    if (!result.ok) {
+        log.message(kSeverityError, StartupMessage::kMessagesUnloaded, {result.error});
+        return;
+    }
+    if (result.loaded.empty()) {
+        debug(1, "No log messages were loaded.");
+    } else {
+        for (size_t i = 0; i < result.loaded.size(); ++i) {
+            debug(2, "Loaded %i messages for module \"%s\".",
+                  {result.counts[i], result.loaded[i]});
+        }
+    }
+    for (const std::string& name : result.rejected) {
+        debug(2, "Messages for module \"%s\" were rejected.", {name});
+    }
+}
+
+bool Stocksweep2::createExeFinder() {
+    if (exeFinder) return true;
+    debug(1, "Creating ExeFinder...");
+    try {
+        exeFinder = std::make_shared<ExeFinder>(logSettings.logger);
+    } catch (const std::bad_alloc&) {
+        exeFinder.reset();
+    }
+    if (!exeFinder) {
+        log.message(kSeverityFatal, StartupMessage::kResolverUncreated, {});
+        return false;
+    }
+    try {
+        loadApplicationMappings(logSettings.conf, *exeFinder, logSettings.logger);
+    } catch (const Exception& e) {
+        // A mapping file that exists but cannot be read: its exclusions and
+        // names would be missing from the data file, so the run does not start.
+        debug(1, "Cannot load application mappings: %s.", {e.text()});
+        exeFinder.reset();
+        log.message(kSeverityFatal, StartupMessage::kResolverUncreated, {});
+        return false;
+    }
+    debug(1, "ExeFinder created.");
+    return true;
+}
+
+bool Stocksweep2::run() {
+    log.message(kSeverityNotice, StartupMessage::kScanStarted, {});
+    if (scanStartMenu) scanStartMenus();
+    scanRegistryRoots();
+
+    HostIdentity host{domainName, hostName, architecture, osName};
+    DataFileWin file;
+    writeInventoryData(candidates.candidates(), host, workingDir, file, log);
+    return true;
+}
+
+void Stocksweep2::scanStartMenus() {
+    debug(1, "Now scanning the start menus...");
+    SMScan scanner;
+    SMScan::ExeMap found;
+    if (!scanner.scan(found, false)) {
+        log.message(kSeverityWarning, StartupMessage::kStartMenuScanFailed, {});
+        return;
+    }
+    debug(2, "Processing start menu information....");
+    for (const auto& entry : found) candidates.processCandidate(entry.first);
+}
+
+void Stocksweep2::scanRegistryRoots() {
+    // The root's key is taken by name without making it the suite's current
+    // hive: the suite's own values (the log file's bookkeeping, references in
+    // scanned values) stay readable while other hives are walked.
+    const bool view32 = isWow64();
+    for (const std::string& name : registryRoots) {
+        // The texts of these two lines hold a bare "%": the name is written
+        // between backslashes in place of the quote after it.
+        debug(1, "Now opening Registry root \"%\"...", {name});
+        HKEY root = nullptr;
+        if (!hiveRootKey(name, root)) {
+            log.message(kSeverityError, StartupMessage::kNoHive, {name});
+            continue;
+        }
+        debug(1, "Now scanning Registry root \"%\"...", {name});
+        keyQueue.push_back("");
+        scanRegistryRoot(root, name, view32, keyQueue, candidates, log);
+    }
+}
+
+void Stocksweep2::debug(int32_t level, const char* format, const LogParams& params) {
+    log.debug(level, format, params);
+}
+
+}  // namespace Velmar

@@ -1,0 +1,88 @@
+// The application object: one inventory scan per process. The entry point
+// builds it, calls init and, when that succeeds, run, then destroys it.
+#pragma once
+
+#include "app/CandidateFilesWin.h"
+#include "app/CandidateSet.h"
+#include "app/CommandLine.h"
+#include "app/ScanLinks.h"
+#include "naming/ExeFinder.h"
+#include "shared/library/common/SmartPointer.h"
+#include "shared/library/logger/LogCommons.h"
+#include "shared/library/logger/LogSettings.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace Velmar {
+
+// This program's number in the suite's application table and its module.
+constexpr int32_t kStocksweepAppId = kApplicationStocksweep;
+constexpr int32_t kStocksweepModule = kModuleStocksweep;
+
+// Catalogue numbers of the messages of start-up and the scan run.
+namespace StartupMessage {
+constexpr int32_t kScanStarted = 1;            // NOTICE
+constexpr int32_t kWorkingDirUncreated = 2;    // FATAL: working directory
+constexpr int32_t kKeyUnreadable = 3;          // FATAL or ERROR: key name
+constexpr int32_t kMessagesUnloaded = 4;       // ERROR: the loader's error text
+constexpr int32_t kResolverUncreated = 5;      // FATAL
+constexpr int32_t kNoHive = 9;                 // ERROR: root name
+constexpr int32_t kStartMenuScanFailed = 18;   // WARNING
+}  // namespace StartupMessage
+
+class Stocksweep2 {
+public:
+    // Puts "VelmarModuleType=Client" into the process environment and splits
+    // `argumentText` (the program word glued to the command line) into
+    // options, the program word's pair removed. Logs nothing.
+    explicit Stocksweep2(const std::string& argumentText);
+    // Releases the resolver, the scanner's logger, the configuration reader
+    // and then the logging chain, so that each can still log while it goes.
+    virtual ~Stocksweep2();
+    Stocksweep2(const Stocksweep2&) = delete;
+    Stocksweep2& operator=(const Stocksweep2&) = delete;
+
+    // Start-up: logging, configuration, catalogue, working directory, roots,
+    // host identity and name resolver. False (logged as FATAL where the logger
+    // exists) when the program must end with exit code 1. Never throws.
+    bool init();
+    // Start menus, then every configured hive, then the data file. True in
+    // every case in which it returns.
+    bool run();
+
+private:
+    // The catalogue files of the configuration directory; failures are logged.
+    void loadLogMessages();
+    // Makes the name resolver with the mapping rules; false after FATAL 5.
+    bool createExeFinder();
+    // The configuration file to read: "-c" if first, else the suite default.
+    std::string configFileName();
+    // Steps 10 to 16 of start-up: directories, roots and start-menu switch.
+    bool readOwnKeys();
+    void scanStartMenus();
+    void scanRegistryRoots();
+    // Debug message through the application's logger (nothing before it exists).
+    void debug(int32_t level, const char* format, const LogParams& params = {});
+
+    std::string workingDir;
+    LogSettings logSettings;
+    Options options;
+    LogCommons logCommons;
+    std::vector<std::string> registryRoots;
+    bool scanStartMenu = false;
+    std::string domainName;
+    std::string hostName;
+    std::string architecture;
+    std::string osName;
+    SmartPointer<ExeFinder> exeFinder;
+    // How the candidate set reaches the file system, the resolver and the log.
+    CandidateFilesWin candidateFiles;
+    ExeFinderResolver resolver{exeFinder};
+    LoggerHandleLog log{logSettings.logger};
+    CandidateSet candidates{candidateFiles, resolver, log};
+    std::deque<std::string> keyQueue;
+};
+
+}  // namespace Velmar

@@ -1,0 +1,326 @@
+// stocksweep.exe run as a second process under a suite installation that the
+// fixture lays out: a configuration directory with the installed catalogue, a
+// mapping file, a suite registry key (through VELMAR_ENV), executables with
+// and without version resources, a user profile with a Start-menu shortcut and
+// registry entries of every kind the registry scan reads, below a scratch key
+// of HKEY_CURRENT_USER. The host contributes records of its own; only those
+// below the fixture's directory are compared.
+#include "app/InventoryOps.h"
+#include "app/InventoryRecord.h"
+#include "shared/library/common/DateTime.h"
+#include "shared/library/common/TimeSpan.h"
+#include "shared/library/common/win32/Environment.h"
+#include "tests/support/LogTestSupport.h"
+#include "tests/support/ScanTestSupport.h"
+#include "tests/support/WinTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace Velmar {
+namespace {
+
+using testing::lowered;
+using testing::readFile;
+using testing::ScratchDir;
+using testing::ScratchKey;
+
+const uint32_t kRunLimitMs = 120000;
+const char kLogFile[] = "e2e.log";
+// A host name holding a field separator of the data file.
+const char kHostName[] = "e2e:host";
+const char kAppsVariable[] = "STOCKSWEEP_E2E_APPS";
+
+// Backslashes doubled: the configuration format folds "\x" to "\".
+std::string confText(const std::string& path) {
+    std::string text;
+    for (char c : path) {
+        text += c;
+        if (c == '\\') text += '\\';
+    }
+    return text;
+}
+
+void copyFile(const std::string& from, const std::string& to) {
+    if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) {
+        throw std::runtime_error("cannot copy " + from + " to " + to);
+    }
+}
+
+// The records of a data file, each "<line>\r\n1\r\n", in file order.
+std::vector<std::string> records(const std::string& data) {
+    std::vector<std::string> result;
+    const std::string end = "\r\n1\r\n";
+    size_t start = 0;
+    for (size_t at; (at = data.find(end, start)) != std::string::npos; start = at + end.size()) {
+        result.push_back(data.substr(start, at + end.size() - start));
+    }
+    EXPECT_EQ(start, data.size()) << "the data file ends inside a record";
+    return result;
+}
+
+// The data files in a directory.
+std::vector<std::string> dataFiles(const std::string& dir) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    UniqueFindHandle find(::FindFirstFileA((dir + "inventory-*.data").c_str(), &data));
+    if (find) {
+        do {
+            names.push_back(data.cFileName);
+        } while (::FindNextFileA(find.get(), &data));
+    }
+    return names;
+}
+
+class Stocksweep : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::ensureScannerCom();
+        confDir = root.makeDir("Configuration");
+        root.makeDir("Configuration\\LogMessages");
+        root.makeDir("Configuration\\components");
+        const std::string installed = testing::testProgramDir() + "install\\";
+        for (const char* file :
+             {"LogMessages\\stocksweep.mess", "LogMessages\\configuration.mess"}) {
+            copyFile(installed + file, confDir + file);
+        }
+        root.makeFile("Configuration\\components\\appmapping.conf",
+                      "# fixture rules\nignore\n{\nignored\n}\nmapalways\n{\n"
+                      "delta = Delta: Works\n}\n");
+        logDir = root.makeDir("Log");
+        apps = root.makeDir("apps");
+        const struct {
+            const char* name;
+            const char* carrier;
+        } exes[] = {
+            {"alpha", "ver_us"},    {"beta", "ver_german"},   {"gamma", "ver_none"},
+            {"delta", "ver_none"},  {"epsilon", "ver_none"},  {"multi1", "ver_none"},
+            {"multi2", "ver_none"}, {"ignored", "ver_none"},  {"zeta", "ver_none"},
+            {"menu", "ver_german"},
+        };
+        for (const auto& exe : exes) {
+            copyFile(testing::helperExe(exe.carrier), apps + exe.name + ".exe");
+        }
+
+        suite.setString("", "InstallDir", root.path());
+        suite.setString("", "ConfigurationDir", confDir);
+        suite.setString("", "StocksweepDebugLog", kLogFile);
+        suite.setString("", "StartupLogDir", logDir);
+        const DWORD level = 5;
+        suite.setBytes("", "StartupDebugLevel", REG_DWORD, &level, sizeof(level));
+
+        // Every kind of registry entry the scan reads, and some that give nothing.
+        const std::string appPaths = "App Paths\\alpha.exe";
+        scan.setString(appPaths, "", "found on the search path");
+        const DWORD one = 1;
+        scan.setBytes("Installed", apps + "beta.exe", REG_DWORD, &one, sizeof(one));
+        scan.setString("Run", "Two",
+                       "\"" + apps + "gamma.exe\" -x \"" + apps + "delta.exe\" /y");
+        const std::string multi =
+            apps + "multi1.exe" + '\0' + apps + "multi2.exe" + '\0' + '\0';
+        scan.setBytes("Run", "Multi", REG_MULTI_SZ, multi.data(), static_cast<DWORD>(multi.size()));
+        scan.setString("Run", "Expand", std::string("%") + kAppsVariable + "%\\epsilon.exe",
+                       REG_EXPAND_SZ);
+        scan.setString("Run", "Ignored", apps + "ignored.exe");
+        scan.setString("Run", "Missing", apps + "missing.exe");
+        scan.setString("Run", "Mixed", apps + "zeta.Exe");
+
+        const std::string menu = profile.makeDir("Start Menu");
+        testing::makeShortcut(menu + "Menu Tool.lnk", apps + "menu.exe");
+    }
+
+    // A configuration file in the configuration directory.
+    // `configuration` is the directory the file names as the configuration
+    // directory (the catalogue and the mapping file); the fixture's by default.
+    std::string writeConf(const std::string& name, const std::string& body,
+                          const std::string& configuration = "") {
+        return root.makeFile("Configuration\\" + name,
+                             "Velmar () = '' { directories () = '' {\n  conf (DirName) = '" +
+                                 confText(configuration.empty() ? confDir : configuration) +
+                                 "' {} } }\n" + body);
+    }
+
+    // Runs the program with the command line `arguments`; answers its exit code.
+    uint32_t runProgram(const std::string& arguments) {
+        std::string path;
+        readEnvironment("PATH", path);
+        const std::string environment = testing::environmentBlock(
+            {}, {{"VELMAR_ENV", suite.path()},
+                 {"velmar_hostname", kHostName},
+                 {kAppsVariable, apps.substr(0, apps.size() - 1)},
+                 {"PATH", apps.substr(0, apps.size() - 1) + ";" + path}});
+        testing::ChildProcess child(testing::testProgramDir() + "stocksweep.exe",
+                                    arguments, environment, root.dir());
+        child.readAll();
+        return child.wait(kRunLimitMs);
+    }
+
+    std::string log() { return readFile(logDir + kLogFile); }
+
+    ScratchDir root{"ssweep-e2e"};
+    ScratchDir profile{"ssweep-e2e-profile", testing::profilesDirectory() + "\\"};
+    ScratchKey suite{"StocksweepE2ESuite", HKEY_LOCAL_MACHINE, true};
+    ScratchKey scan{"StocksweepE2EScan"};
+    std::string confDir;
+    std::string logDir;
+    std::string apps;
+};
+
+TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
+    // No working directory configured: the default below the suite's InstallDir.
+    const std::string work = root.path() + "Log\\temp\\Inventory\\";
+    // A path with a blank, in quotes.
+    const std::string conf = writeConf(
+        "stock sweep.conf",
+        "stocksweep () = '' {\n"
+        "  log () = '' { debug-level (Integer) = 2 {} }\n"
+        "  scan () = '' { start-menu (Bool) = true {} registry () = '' {\n"
+        "    HKEY_LOCAL_MACHINE (Bool) = false {}\n"
+        "    HKEY_CURRENT_USER\\Software (Bool) = true {}\n"
+        "    HKEY_CURRENT_USER (Bool) = true {} } } }\n");
+
+    // The core service's end of the channel that catalogue messages go to.
+    UniqueFileHandle core(::CreateMailslotA("\\\\.\\mailslot\\Velmar_Core",
+                                            testing::MailslotReader::kMaxMessage, 0, nullptr));
+    ASSERT_TRUE(core) << "the mailslot Velmar_Core is held by another process";
+
+    ASSERT_EQ(runProgram("-c \"" + conf + "\""), 0u) << log();
+
+    const std::vector<std::string> files = dataFiles(work);
+    ASSERT_EQ(files.size(), 1u);
+    const int32_t seconds = std::stoi(files[0].substr(10));
+    DateTime dayStart(seconds);
+    dayStart.floor(TimeSpan(86400), DateTime::localZone());
+
+    HostIdentity host;
+    getHostIdentity(host.domainName, host.hostName, host.architecture, host.osName);
+    host.hostName = "e2e_host";
+    const std::string dir = lowered(apps);
+    const struct {
+        const char* file;
+        const char* name;
+    } expected[] = {
+        {"alpha.exe", "English Suite"},   // App Paths key, found on the search path
+        {"beta.exe", "Neutral Tool"},     // value named by the full path
+        {"delta.exe", "Delta_ Works"},    // second quoted path of a REG_SZ; mapped
+        {"epsilon.exe", "epsilon"},       // REG_EXPAND_SZ, expanded
+        {"gamma.exe", "gamma"},           // first quoted path of a REG_SZ
+        {"menu.exe", "Neutral Tool"},     // Start-menu shortcut
+        {"multi1.exe", "multi1"},         // REG_MULTI_SZ, both strings
+        {"multi2.exe", "multi2"},
+    };
+    std::string wanted;
+    for (const auto& e : expected) {
+        wanted += formatInventoryRecord(dayStart.getSeconds(), host,
+                                        CandidateRecord{dir + e.file, e.name});
+    }
+    std::string fixtureRecords;
+    std::string replacedDir = dir;
+    replaceFieldBreakers(replacedDir);
+    for (const std::string& record : records(readFile(work + files[0]))) {
+        if (record.find(":0:" + replacedDir) != std::string::npos) fixtureRecords += record;
+    }
+    EXPECT_EQ(fixtureRecords, wanted);
+
+    const std::string text = log();
+    for (const char* line : {
+             "Loading log messages...",
+             "messages for module \"stocksweep\".",
+             "messages for module \"configuration\".",
+             "Inventory scan started.",
+             "Now scanning the start menus...",
+             "Now opening Registry root \"\\HKEY_CURRENT_USER\\Software\\..",
+             "\"HKEY_CURRENT_USER\\Software\" is not a registry hive name; the root is skipped.",
+             "Now scanning Registry root \"\\HKEY_CURRENT_USER\\..",
+             "Now logging data to disk...",
+             "   Done logging data to disk.",
+         }) {
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+    }
+    EXPECT_EQ(text.find("Registry root \"\\HKEY_LOCAL_MACHINE"), std::string::npos) << text;
+
+    // Every catalogue message of the log went to the core service too, in order.
+    std::vector<std::string> logged;
+    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+        const std::string line = text.substr(start, end - start);
+        for (const char* severity : {"NOTICE ", "WARNING ", "ERROR ", "CRITICAL ", "FATAL "}) {
+            if (line.rfind(severity, 0) == 0) logged.push_back(line);
+        }
+    }
+    std::vector<std::string> frames;
+    for (;;) {
+        DWORD next = 0;
+        ASSERT_TRUE(::GetMailslotInfo(core.get(), nullptr, &next, nullptr, nullptr));
+        if (next == MAILSLOT_NO_MESSAGE) break;
+        std::string frame(testing::MailslotReader::kMaxMessage, '\0');
+        DWORD read = 0;
+        ASSERT_TRUE(::ReadFile(core.get(), &frame[0], static_cast<DWORD>(frame.size()), &read,
+                               nullptr));
+        frame.resize(read);
+        frames.push_back(frame);
+    }
+    ASSERT_EQ(frames.size(), logged.size()) << text;
+    ASSERT_GE(frames.size(), 2u);
+    EXPECT_NE(frames[0].find("LOGMSG"), std::string::npos);
+    EXPECT_NE(logged[0].find("Inventory scan started."), std::string::npos);
+    EXPECT_NE(frames[1].find("HKEY_CURRENT_USER\\Software"), std::string::npos) << frames[1];
+    EXPECT_NE(logged[1].find("HKEY_CURRENT_USER\\Software"), std::string::npos) << logged[1];
+}
+
+TEST_F(Stocksweep, StartUpFailuresEndWithExitCodeOneAndNoDataFile) {
+    const std::string file = root.makeFile("blocker");
+    // A configuration directory whose mapping file cannot be read.
+    const std::string unreadable = root.makeDir("Unreadable");
+    root.makeDir("Unreadable\\components\\appmapping.conf");
+    root.makeDir("Unreadable\\LogMessages");
+    copyFile(confDir + "LogMessages\\stocksweep.mess", unreadable + "LogMessages\\stocksweep.mess");
+    const std::string enabled =
+        "  scan () = '' { start-menu (Bool) = false {} registry () = '' {\n"
+        "    HKEY_CURRENT_USER (Bool) = true {} } } }\n";
+    const struct {
+        const char* name;
+        std::string stocksweep;  // the body of the "stocksweep" entry, its "}" included
+        std::string logged;
+    } cases[] = {
+        {"no-root",
+         "  scan () = '' { start-menu (Bool) = true {} registry () = '' {\n"
+         "    HKEY_LOCAL_MACHINE (Bool) = false {} HKEY_USERS (Bool) = false {} } } }\n",
+         "Cannot read the configuration key \"stocksweep.scan.registry\"."},
+        {"no-start-menu",
+         "  scan () = '' { registry () = '' { HKEY_CURRENT_USER (Bool) = true {} } } }\n",
+         "Cannot read the configuration key \"stocksweep.scan.start-menu\"."},
+        {"no-working-dir", enabled, "Cannot create the working directory"},
+        // Run without options: the file of that name in the configuration directory.
+        {"stocksweep", enabled, "Cannot create the working directory \"" + file + "\\default\\\""},
+        {"mapping-unreadable", enabled,
+         "Cannot create the executable name resolver; no inventory is taken."},
+        // Reported before the catalogue is loaded: by its number, without its text.
+        {"syntax", "  scan () = '' {\n  start-menu (Bool) false {} } }\n", "(5.01.02)"},
+    };
+    for (const auto& c : cases) {
+        const std::string name = c.name;
+        const std::string work = name == "no-working-dir" ? file + "\\inventory\\"
+                                 : name == "stocksweep"   ? file + "\\default\\"
+                                                          : root.path() + name + "\\";
+        const std::string conf = writeConf(
+            std::string(c.name) + ".conf",
+            "stocksweep () = '' {\n  working-dir (DirName) = '" + confText(work) + "' {}\n" +
+                c.stocksweep,
+            std::string(c.name) == "mapping-unreadable" ? unreadable : "");
+        // "-c" glued to the quoted path, or nothing for the default file.
+        EXPECT_EQ(runProgram(name == "stocksweep" ? "" : "-c\"" + conf + "\""), 1u) << c.name;
+        EXPECT_TRUE(dataFiles(work).empty()) << c.name;
+        const std::string text = log();
+        EXPECT_NE(text.find(c.logged), std::string::npos) << c.name << "\n" << text;
+        EXPECT_EQ(text.find("Inventory scan started."), std::string::npos) << c.name;
+    }
+    // The syntax error names its line (the sixth of the file).
+    EXPECT_NE(log().find(", line 6."), std::string::npos) << log();
+}
+
+}  // namespace
+}  // namespace Velmar
