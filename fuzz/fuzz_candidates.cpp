@@ -9,6 +9,7 @@
 #include "app/CommandLine.h"
 #include "app/InventoryRecord.h"
 #include "app/RegistryText.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -20,12 +21,7 @@ namespace {
 
 using namespace Velmar;
 
-void check(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
+using fuzz::check;
 
 bool endsWith(const std::string& text, const std::string& suffix) {
     return text.size() >= suffix.size() &&

@@ -1,13 +1,15 @@
 // Catalogue file lines: any bytes, taken line by line, must parse without
 // fault; every stored text is trimmed and every line that parses is counted.
+#include "fuzz/FuzzCheck.h"
 #include "shared/library/logger/LogCommons.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 namespace {
+
+using Velmar::fuzz::check;
 
 bool isBlank(char c) { return static_cast<signed char>(c) <= 32; }
 
@@ -24,10 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         int32_t number = 0;
         std::string text;
         const bool parsed = Velmar::parseMessageLine(line, number, text);
-        if (parsed != catalogue.addMessageLine(24, line)) std::abort();
-        if (parsed && !text.empty() && (isBlank(text.front()) || isBlank(text.back()))) std::abort();
+        check(parsed == catalogue.addMessageLine(24, line), "the catalogue takes what parses");
+        check(!parsed || text.empty() || (!isBlank(text.front()) && !isBlank(text.back())),
+              "a message text is trimmed");
         std::string found;
-        if (parsed && !catalogue.findMessage(24, number, found)) std::abort();
+        check(!parsed || catalogue.findMessage(24, number, found), "a parsed message is found");
         start = end + 1;
     }
     return 0;

@@ -5,6 +5,7 @@
 // countChar, bytes 1-2 give countChar's start and count, bytes 3-10 a double;
 // the rest is the text. The text split at its first 0x00 gives the pattern and
 // the replacement of replaceAll (up to the second 0x00).
+#include "fuzz/FuzzCheck.h"
 #include "shared/library/common/FileUtils.h"
 
 #include <cmath>
@@ -18,12 +19,7 @@ namespace {
 
 using namespace Velmar;
 
-void check(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
+using fuzz::check;
 
 bool isSep(char c) { return c == '\\' || c == '/'; }
 bool isBlankByte(char c) { return static_cast<signed char>(c) <= 32; }

@@ -2,13 +2,15 @@
 // fault; a text that reads back must give a log line, and the record written
 // out again must read back to the same fields (numbers clamped on the first
 // read stay as they are).
+#include "fuzz/FuzzCheck.h"
 #include "shared/library/logger/LogMessenger.h"
 #include "shared/library/logger/LogRecord.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
+
+using Velmar::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
@@ -16,13 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!Velmar::recordFromText(text, record)) return 0;
     (void)Velmar::LogMessenger::formatLogLine(record, false);
     Velmar::LogRecord again;
-    if (!Velmar::recordFromText(Velmar::recordToText(record), again)) std::abort();
-    if (again.kind != record.kind || again.application != record.application ||
-        again.module != record.module || again.time.getSeconds() != record.time.getSeconds() ||
-        again.severity != record.severity || again.debugLevel != record.debugLevel ||
-        again.messageNumber != record.messageNumber || again.text != record.text ||
-        again.threadId != record.threadId) {
-        std::abort();
-    }
+    check(Velmar::recordFromText(Velmar::recordToText(record), again), "a written record reads");
+    check(again.kind == record.kind && again.application == record.application &&
+              again.module == record.module && again.time.getSeconds() == record.time.getSeconds() &&
+              again.severity == record.severity && again.debugLevel == record.debugLevel &&
+              again.messageNumber == record.messageNumber && again.text == record.text &&
+              again.threadId == record.threadId,
+          "a written record reads back the same fields");
     return 0;
 }

@@ -1,16 +1,18 @@
 // Zone texts from the environment, configuration files and lock files: the zone
 // notation, UTC offsets, the three forms of a zone given as text and the full UTC
 // date text. Nothing may crash or overflow, and the written forms read back.
+#include "fuzz/FuzzCheck.h"
 #include "shared/library/common/DateTime.h"
 #include "shared/library/common/ZoneInfo.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 namespace {
+
+using Velmar::fuzz::check;
 
 const int32_t kProbeTimes[] = {-2147483647 - 1, -1, 0, 1751371200, 1767225600, 2147483647};
 
@@ -41,17 +43,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The written notation reads back as the same zone while the offsets fit its
     // two-digit hours.
     const int32_t kTwoDigitHours = 100 * 3600;
-    if (zone.offset > -kTwoDigitHours && zone.offset < kTwoDigitHours &&
-        zone.dstDelta > -kTwoDigitHours && zone.dstDelta < kTwoDigitHours &&
-        Velmar::ZoneInfo::parse(zone.toText()) != zone) {
-        std::abort();
-    }
+    check(!(zone.offset > -kTwoDigitHours && zone.offset < kTwoDigitHours &&
+            zone.dstDelta > -kTwoDigitHours && zone.dstDelta < kTwoDigitHours) ||
+              Velmar::ZoneInfo::parse(zone.toText()) == zone,
+          "a written zone reads back the same");
 
     const int32_t offset = Velmar::ZoneInfo::parseOffset(text);
-    if (offset != 0 && Velmar::ZoneInfo::parseOffset(Velmar::ZoneInfo::formatOffset(offset)) != offset &&
-        offset % 60 == 0 && offset < kTwoDigitHours && offset > -kTwoDigitHours) {
-        std::abort();
-    }
+    check(offset == 0 || offset % 60 != 0 || offset >= kTwoDigitHours || offset <= -kTwoDigitHours ||
+              Velmar::ZoneInfo::parseOffset(Velmar::ZoneInfo::formatOffset(offset)) == offset,
+          "a written offset reads back the same");
     (void)Velmar::ZoneInfo::formatOffset(offset, false);
 
     for (int32_t t : kProbeTimes) {
@@ -63,9 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     Velmar::DateTime time(12345);
     if (time.fromText(text)) {
-        if (time.toText() != text) std::abort();
-    } else if (time.getSeconds() != 12345) {
-        std::abort();
+        check(time.toText() == text, "a date text that reads is written the same");
+    } else {
+        check(time.getSeconds() == 12345, "a date text that does not read changes nothing");
     }
     // Every representable instant round-trips through the full UTC text.
     if (size >= 4) {
@@ -73,7 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::memcpy(&seconds, data, sizeof seconds);
         Velmar::DateTime any(seconds);
         Velmar::DateTime back(0);
-        if (!back.fromText(any.toText()) || back.getSeconds() != seconds) std::abort();
+        check(back.fromText(any.toText()) && back.getSeconds() == seconds,
+              "every instant reads back from its full UTC text");
     }
     return 0;
 }
