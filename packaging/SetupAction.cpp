@@ -12,7 +12,9 @@
 //                       (stocksweep.conf then names the directory it lies in);
 //                       leaves an existing one alone.
 //   RemoveConfiguration on removal: deletes the two files, edited or not.
-#include <windows.h>
+#include "shared/library/common/win32/WinApi.h"
+#include "shared/library/common/win32/WinHandle.h"
+
 #include <msi.h>
 #include <msiquery.h>
 
@@ -22,8 +24,12 @@
 
 namespace {
 
+using Velmar::FileHandleTraits;
+using File = Velmar::UniqueHandle<FileHandleTraits>;
+
 const char kAsideSuffix[] = ".upgrade";
 
+// The property's value; empty when it is unset or cannot be read.
 std::string property(MSIHANDLE install, const char* name) {
     char empty[1] = "";
     DWORD length = 0;
@@ -47,32 +53,37 @@ bool exists(const std::string& path) {
 }
 
 bool readAll(const std::string& path, std::string& text) {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    text.clear();
+    File file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    std::string read;
     char buffer[4096];
     DWORD got = 0;
-    bool ok = true;
-    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0) {
-        text.append(buffer, got);
+    while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
+        if (got == 0) {
+            text = read;
+            return true;
+        }
+        read.append(buffer, got);
     }
-    CloseHandle(file);
-    return ok;
+    return false;
 }
 
 // Written beside the target and moved over it, so that a failed write leaves no
 // half-written file behind.
 bool writeAll(const std::string& path, const std::string& text) {
     const std::string temporary = path + ".new";
-    const HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written,
-                              nullptr) != 0 && written == text.size();
-    CloseHandle(file);
-    if (!ok || !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    bool written = false;
+    {
+        File file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return false;
+        DWORD count = 0;
+        written = WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &count,
+                            nullptr) &&
+                  count == text.size() && file.reset();
+    }
+    if (!written || !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileA(temporary.c_str());
         return false;
     }
