@@ -155,7 +155,9 @@ extern "C" __declspec(dllexport) UINT __stdcall RemoveConfiguration(MSIHANDLE in
     for (const char* name : setup::kEditableFiles) {
         const std::string target = confDir + name;
         // A file that cannot be deleted stays; the removal itself goes on.
-        if (exists(target) && !DeleteFileA(target.c_str())) note(install, "cannot delete " + target);
+        if (exists(target) && !DeleteFileA(target.c_str())) {
+            note(install, "cannot delete " + target);
+        }
     }
     return ERROR_SUCCESS;
 }

@@ -39,7 +39,8 @@ TEST(ConfSetup, TheEntryNamesTheGivenDirectory) {
     }
     // The entry indented by a tab, in a file with CRLF line ends.
     std::string out;
-    ASSERT_TRUE(setup::withConfDir("a () = '' {\r\n\tconf (DirName) = \"x\" {}\r\n}\r\n", "E:\\c\\", out));
+    ASSERT_TRUE(
+        setup::withConfDir("a () = '' {\r\n\tconf (DirName) = \"x\" {}\r\n}\r\n", "E:\\c\\", out));
     EXPECT_EQ("a () = '' {\r\n\tconf (DirName) = \"E:\\\\c\" {}\r\n}\r\n", out);
 }
 
