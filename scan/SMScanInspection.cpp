@@ -112,15 +112,9 @@ bool SMScan::readShortcut(const std::string& shortcut, std::string& target, std:
         workingDir =
             SUCCEEDED(link->GetWorkingDirectory(buffer, kShellText)) ? bufferText(buffer) : "";
 
-        // The resource of the program the target names, as the name resolver
-        // reads it: from the real system folder, not from SysWOW64.
+        // A target that only the real system folder holds is read from there.
         ExeInfo versionInfo;
-        bool described = false;
-        {
-            Wow64RedirectionOff redirection;
-            described = readVersionInfo(versionInfo, target);
-        }
-        if (described) {
+        if (inEitherSystemFolder([&] { return readVersionInfo(versionInfo, target); })) {
             description = versionInfo.fileDescription;
             version = versionInfo.fileVersion;
         }
