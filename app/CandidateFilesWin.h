@@ -9,10 +9,12 @@ class CandidateFilesWin : public CandidateFiles {
 public:
     // resolveStoredPath.
     std::string longForm(const std::string& path) override;
-    // pathExists.
+    // pathExists; in a 32-bit process on 64-bit Windows a path that exists
+    // only with file-system redirection off (the real system folder) too.
     bool exists(const std::string& path) override;
-    // SearchPathA with the system's search order. A full path that would not
-    // fit MAX_PATH characters counts as not found.
+    // SearchPathA with the system's search order, redirection as for exists.
+    // A directory, and a full path that would not fit MAX_PATH characters,
+    // count as not found.
     bool findOnSearchPath(const std::string& name, std::string& found) override;
 };
 

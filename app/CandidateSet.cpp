@@ -23,12 +23,21 @@ bool CandidateSet::processCandidate(std::string path) {
     if (verbose) log_.debug(kCandidateDebugLevel, "   Got candidate \"%s\".", {path});
     if (path.find('~') != std::string::npos) path = files_.longForm(path);
     path = cleanCandidatePath(std::move(path));
+    // A quote or text in front of the drive ("\"C:\PROGRA~1\...") hides the
+    // path's components from the first resolution; the short form would be a
+    // second record of the same file.
+    if (path.find('~') != std::string::npos) {
+        path = files_.longForm(path);
+        toLowerCase(path);
+    }
 
     bool found = false;
     if (!dirPart(path).empty()) {
+        // A relative path ("tools\a.exe") would exist only below the current
+        // directory, and its record would name no place: it is never found.
         if (candidates_.count(path) != 0) {
             found = true;  // it existed when it was stored
-        } else if (rejected_.count(path) == 0) {
+        } else if (isFullyQualified(path) && rejected_.count(path) == 0) {
             found = files_.exists(path);
             if (!found) rejected_.insert(path);
         }

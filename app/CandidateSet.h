@@ -37,8 +37,9 @@ public:
     // The three collaborators must outlive the set.
     CandidateSet(CandidateFiles& files, NameResolver& resolver, AppLog& log);
 
-    // Cleans the path (long form when it holds "~", then cleanCandidatePath);
-    // a path with a directory must exist, a bare file name is replaced by the
+    // Cleans the path (long form when it holds "~", then cleanCandidatePath,
+    // then the long form again when a "~" is left); a path with a directory
+    // must be fully qualified and exist, a bare file name is replaced by the
     // lower-cased path the search path gives for it. Answers true when the
     // path was new and got a name other than "!" and was stored; false when it
     // was rejected, already held or to be ignored (an ignored path is not

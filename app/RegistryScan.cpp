@@ -89,7 +89,10 @@ private:
         for (const std::string& name : subKeys_) queue.push_back(prefix + name);
         if (path.empty()) return;  // the hive's own values are not looked at
 
-        if (hasExeMarker(path)) sink_.processCandidate(fileName(path));
+        // Only a key named like an executable is one: below Applications\x.exe
+        // the keys "shell", "open" and "command" name nothing.
+        const std::string keyName = fileName(path);
+        if (hasExeMarker(keyName)) sink_.processCandidate(keyName);
         // A key whose values cannot be opened is a failure other than a denied listing.
         const LONG listed = valuesOpen ? listValues(key.get()) : ERROR_INVALID_HANDLE;
         if (listed == ERROR_ACCESS_DENIED) {

@@ -51,6 +51,10 @@ void normaliseDir(std::string& dir) {
 }  // namespace
 
 Stocksweep2::Stocksweep2(const std::string& argumentText) {
+    // Before any file is touched: the existence test of a path on a drive
+    // without its medium ("A:\setup.exe") would otherwise raise the system's
+    // error box, and this windowless run would wait for someone to answer it.
+    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     // The C runtime and the Windows API keep separate copies of the environment;
     // the directory resolution reads the Windows one.
     _putenv(kModuleTypeAssignment);
@@ -229,15 +233,13 @@ void Stocksweep2::scanRegistryRoots() {
     // scanned values) stay readable while other hives are walked.
     const bool view32 = isWow64();
     for (const std::string& name : registryRoots) {
-        // The texts of these two lines hold a bare "%": the name is written
-        // between backslashes in place of the quote after it.
-        debug(1, "Now opening Registry root \"%\"...", {name});
+        debug(1, "Now opening Registry root \"%s\"...", {name});
         HKEY root = nullptr;
         if (!hiveRootKey(name, root)) {
             log.message(kSeverityError, StartupMessage::kNoHive, {name});
             continue;
         }
-        debug(1, "Now scanning Registry root \"%\"...", {name});
+        debug(1, "Now scanning Registry root \"%s\"...", {name});
         keyQueue.push_back("");
         scanRegistryRoot(root, name, view32, keyQueue, candidates, log);
     }

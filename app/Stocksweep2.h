@@ -34,7 +34,9 @@ constexpr int32_t kStartMenuScanFailed = 18;   // WARNING
 
 class Stocksweep2 {
 public:
-    // Puts "VelmarModuleType=Client" into the process environment and splits
+    // Sets the process's error mode so that a missing disk or an unopenable
+    // file fails the call instead of raising a system dialog; puts
+    // "VelmarModuleType=Client" into the process environment and splits
     // `argumentText` (the program word glued to the command line) into
     // options, the program word's pair removed. Logs nothing.
     explicit Stocksweep2(const std::string& argumentText);

@@ -5,6 +5,7 @@
 #include "scan/DebugLog.h"
 #include "scan/SMScan.h"
 #include "shared/library/common/FileUtils.h"
+#include "shared/library/common/win32/Wow64.h"
 
 namespace Velmar {
 
@@ -23,25 +24,6 @@ Fn lookUp(HMODULE module, const char* name) {
     if (module == nullptr) return nullptr;
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
 }
-
-// Turns redirection back on when the lookup ends, however it ends.
-class RedirectionOff {
-public:
-    RedirectionOff(BOOL(WINAPI* disable)(PVOID*), BOOL(WINAPI* revert)(PVOID)) : revert_(revert) {
-        // Only a result of exactly 1 counts as switched off.
-        if (disable != nullptr) switchedOff_ = disable(&old_) == 1;
-    }
-    ~RedirectionOff() {
-        if (switchedOff_ && revert_ != nullptr) revert_(old_);
-    }
-    RedirectionOff(const RedirectionOff&) = delete;
-    RedirectionOff& operator=(const RedirectionOff&) = delete;
-
-private:
-    BOOL(WINAPI* revert_)(PVOID);
-    PVOID old_ = nullptr;
-    bool switchedOff_ = false;
-};
 
 }  // namespace
 
@@ -65,7 +47,7 @@ void ExeFinder::setMappings(const ApplicationMappings& rules) {
 
 std::string ExeFinder::getApplicationName(const std::string& path) {
     if (path.empty() || path[0] == '\0') return kUndefinedName;
-    RedirectionOff redirection(disableRedirection, revertRedirection);
+    Wow64RedirectionOff redirection(disableRedirection, revertRedirection);
 
     std::string key = path;
     toLowerCase(key);

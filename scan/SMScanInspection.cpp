@@ -7,6 +7,7 @@
 #include "shared/library/common/FileUtils.h"
 #include "shared/library/common/win32/ComPtr.h"
 #include "shared/library/common/win32/WinApi.h"
+#include "shared/library/common/win32/Wow64.h"
 
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -48,7 +49,9 @@ bool SMScan::isExe(const std::string& path) {
         debugLog(logger, 5, "SMScan: \"%s\" is not an exe-file.", path);
         return false;
     }
-    if (!pathExists(path)) {
+    // A 32-bit process on 64-bit Windows sees SysWOW64 under the system
+    // folder's name; a program only the real system folder holds exists too.
+    if (!inEitherSystemFolder([&] { return pathExists(path); })) {
         debugLog(logger, 5, "SMScan: \"%s\" does not exist.", path);
         return false;
     }
@@ -109,8 +112,9 @@ bool SMScan::readShortcut(const std::string& shortcut, std::string& target, std:
         workingDir =
             SUCCEEDED(link->GetWorkingDirectory(buffer, kShellText)) ? bufferText(buffer) : "";
 
+        // A target that only the real system folder holds is read from there.
         ExeInfo versionInfo;
-        if (readVersionInfo(versionInfo, target)) {
+        if (inEitherSystemFolder([&] { return readVersionInfo(versionInfo, target); })) {
             description = versionInfo.fileDescription;
             version = versionInfo.fileVersion;
         }

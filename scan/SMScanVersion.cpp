@@ -115,11 +115,11 @@ bool readVersionResource(ExeInfo& info, std::string path, const SmartPointer<Log
     // as 0, 0x0409, 0).
     for (Translation entry : table) {
         for (int attempt = 0; attempt < kAttemptsPerEntry; ++attempt) {
-            RawText description = queryString(block, "FileDescription", entry);
-            RawText version = queryString(block, "FileVersion", entry);
-            RawText product = queryString(block, "ProductName", entry);
-            if (description.length != 0 || product.length != 0) {
-                std::string texts[] = {cleaned(description), cleaned(version), cleaned(product)};
+            // Blanks alone are no description or product name.
+            std::string texts[] = {cleaned(queryString(block, "FileDescription", entry)),
+                                   cleaned(queryString(block, "FileVersion", entry)),
+                                   cleaned(queryString(block, "ProductName", entry))};
+            if (!texts[0].empty() || !texts[2].empty()) {
                 info.fileDescription.swap(texts[0]);
                 info.fileVersion.swap(texts[1]);
                 info.productName.swap(texts[2]);

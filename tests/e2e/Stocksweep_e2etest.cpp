@@ -4,12 +4,13 @@
 // and without version resources, a user profile with a Start-menu shortcut and
 // registry entries of every kind the registry scan reads, below a scratch key
 // of HKEY_CURRENT_USER. The host contributes records of its own; only those
-// below the fixture's directory are compared.
+// below the fixture's directory, or of files named "hosts...", are compared.
 #include "app/InventoryOps.h"
 #include "app/InventoryRecord.h"
 #include "shared/library/common/DateTime.h"
 #include "shared/library/common/TimeSpan.h"
 #include "shared/library/common/win32/Environment.h"
+#include "shared/library/common/win32/Wow64.h"
 #include "tests/support/LogTestSupport.h"
 #include "tests/support/ScanTestSupport.h"
 #include "tests/support/WinTestSupport.h"
@@ -75,6 +76,107 @@ std::vector<std::string> dataFiles(const std::string& dir) {
     return names;
 }
 
+// Texts as real hosts hold them, each once a source of a wrong, second or
+// missing record. Every file they name is called "hosts...", so that their
+// records, and the phantom records they once gave, pass the comparison's filter
+// wherever they lie. Two programs lie in the 64-bit system folder only (the
+// real one, not SysWOW64): one named by a registry text, one by a shortcut.
+class HostCases {
+public:
+    struct Record {
+        std::string path;  // lower-case
+        std::string name;
+    };
+
+    HostCases() {
+        const std::string suffix = std::to_string(::GetCurrentProcessId()) + ".exe";
+        systemProgram = kSystemFolder + std::string("hostssys") + suffix;
+        systemLinkTarget = kSystemFolder + std::string("hostslink") + suffix;
+    }
+    ~HostCases() {
+        Wow64RedirectionOff redirection;
+        ::DeleteFileA(systemProgram.c_str());
+        ::DeleteFileA(systemLinkTarget.c_str());
+    }
+    HostCases(const HostCases&) = delete;
+    HostCases& operator=(const HostCases&) = delete;
+
+    // `apps` is on the program's search path; the program runs in `root`.
+    void layOut(const ScratchDir& root, const std::string& apps, const ScratchKey& scan,
+                const std::string& startMenu) {
+        const std::string hosts = root.makeDir("Host Programs");
+        root.makeDir("Host Programs\\hostssub");
+        for (const char* name : {"hostsshort", "hostsdot", "hostslist"}) {
+            copyFile(testing::helperExe("ver_none"), hosts + name + ".exe");
+        }
+        char shortForm[MAX_PATH] = {};
+        const DWORD length = ::GetShortPathNameA(hosts.c_str(), shortForm, MAX_PATH);
+        ASSERT_TRUE(length > 0 && length < MAX_PATH);
+        std::string shortHosts = shortForm;
+        if (shortHosts.back() != '\\') shortHosts += '\\';
+        ASSERT_NE(shortHosts.find('~'), std::string::npos) << shortHosts;
+
+        // A quoted short path with an argument, and the same program by its long path.
+        scan.setString("Hosts", "QuotedShort", "\"" + shortHosts + "hostsshort.exe\" /x");
+        scan.setString("Hosts", "LongForm", hosts + "hostsshort.exe");
+        // Below a key named like an executable, keys named like files of the
+        // search path.
+        copyFile(testing::helperExe("ver_none"), apps + "hostsapp.exe");
+        for (const char* name : {"shell", "open", "command"}) {
+            copyFile(testing::helperExe("ver_none"), apps + name);
+        }
+        scan.setString("Applications\\hostsapp.exe\\shell\\open\\command", "",
+                       "\"" + apps + "hostsapp.exe\" \"%1\"");
+        // Wildcards of the directory search: "<" and ">" match the folder
+        // hostswild.exe, which a file search answers without opening it.
+        root.makeDir("Host Programs\\hostswild.exe");
+        scan.setString("Hosts", "WildLess", hosts + "hostsw<.exe");
+        scan.setString("Hosts", "WildMore", hosts + "hostswil>.exe");
+        // A folder on the search path, named like an executable.
+        root.makeDir("apps\\hostsfolder.exe");
+        scan.setString("Hosts", "Folder", "hostsfolder.exe");
+        // A folder below the program's current directory.
+        root.makeDir("hostsrel");
+        copyFile(testing::helperExe("ver_none"), root.path() + "hostsrel\\hostsrel.exe");
+        scan.setString("Hosts", "Relative", "hostsrel\\hostsrel.exe");
+        // Dot segments: one file under two more spellings.
+        scan.setString("Hosts", "DotDot", hosts + "hostssub\\..\\hostsdot.exe");
+        scan.setString("Hosts", "Dot", hosts + ".\\hostsdot.exe");
+        // An event-message file list whose last file is the executable.
+        scan.setString("Hosts", "List",
+                       shortHosts + "HOSTSLIB.DLL;" + shortHosts + "HOSTSLIST.EXE");
+
+        {
+            Wow64RedirectionOff redirection;
+            copyFile(testing::helperExe("ver_us"), systemProgram);
+            copyFile(testing::helperExe("ver_german"), systemLinkTarget);
+        }
+        scan.setString("Hosts", "System", systemProgram);
+        // The shell is given a target that this process can see: in a 32-bit
+        // process a SysWOW64 copy, removed once the shortcut is saved.
+        const bool redirected = isWow64();
+        if (redirected) copyFile(testing::helperExe("ver_german"), systemLinkTarget);
+        testing::makeShortcut(startMenu + "Host System.lnk", systemLinkTarget);
+        if (redirected) ::DeleteFileA(systemLinkTarget.c_str());
+
+        expected = {
+            {lowered(apps) + "hostsapp.exe", "hostsapp"},
+            {lowered(hosts) + "hostsdot.exe", "hostsdot"},
+            {lowered(hosts) + "hostslist.exe", "hostslist"},
+            {lowered(hosts) + "hostsshort.exe", "hostsshort"},
+            {lowered(systemProgram), "English Suite"},
+            {lowered(systemLinkTarget), "Neutral Tool"},
+        };
+    }
+
+    std::vector<Record> expected;
+
+private:
+    static constexpr const char* kSystemFolder = "C:\\windows\\system32\\";
+    std::string systemProgram;
+    std::string systemLinkTarget;
+};
+
 class Stocksweep : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -130,6 +232,8 @@ protected:
 
         const std::string menu = profile.makeDir("Start Menu");
         testing::makeShortcut(menu + "Menu Tool.lnk", apps + "menu.exe");
+
+        hostCases.layOut(root, apps, scan, menu);
     }
 
     // A configuration file in the configuration directory.
@@ -167,6 +271,7 @@ protected:
     std::string confDir;
     std::string logDir;
     std::string apps;
+    HostCases hostCases;
 };
 
 TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
@@ -212,16 +317,24 @@ TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
         {"multi1.exe", "multi1"},         // REG_MULTI_SZ, both strings
         {"multi2.exe", "multi2"},
     };
+    // Path -> application name, in the data file's order.
+    std::map<std::string, std::string> wantedNames;
+    for (const auto& e : expected) wantedNames[dir + e.file] = e.name;
+    for (const auto& e : hostCases.expected) wantedNames[e.path] = e.name;
     std::string wanted;
-    for (const auto& e : expected) {
+    for (const auto& e : wantedNames) {
         wanted += formatInventoryRecord(dayStart.getSeconds(), host,
-                                        CandidateRecord{dir + e.file, e.name});
+                                        CandidateRecord{e.first, e.second});
     }
+    // Records of the fixture's folders, and of files named "hosts..." anywhere.
     std::string fixtureRecords;
-    std::string replacedDir = dir;
+    std::string replacedDir = lowered(root.path());
     replaceFieldBreakers(replacedDir);
     for (const std::string& record : records(readFile(work + files[0]))) {
-        if (record.find(":0:" + replacedDir) != std::string::npos) fixtureRecords += record;
+        if (record.find(":0:" + replacedDir) != std::string::npos ||
+            record.find(":0:hosts") != std::string::npos) {
+            fixtureRecords += record;
+        }
     }
     EXPECT_EQ(fixtureRecords, wanted);
 
@@ -232,15 +345,15 @@ TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
              "messages for module \"configuration\".",
              "Inventory scan started.",
              "Now scanning the start menus...",
-             "Now opening Registry root \"\\HKEY_CURRENT_USER\\Software\\..",
+             "Now opening Registry root \"HKEY_CURRENT_USER\\Software\"...",
              "\"HKEY_CURRENT_USER\\Software\" is not a registry hive name; the root is skipped.",
-             "Now scanning Registry root \"\\HKEY_CURRENT_USER\\..",
+             "Now scanning Registry root \"HKEY_CURRENT_USER\"...",
              "Now logging data to disk...",
              "   Done logging data to disk.",
          }) {
         EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
     }
-    EXPECT_EQ(text.find("Registry root \"\\HKEY_LOCAL_MACHINE"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Registry root \"HKEY_LOCAL_MACHINE"), std::string::npos) << text;
 
     // Every catalogue message of the log went to the core service too, in order.
     std::vector<std::string> logged;

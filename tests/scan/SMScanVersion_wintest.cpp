@@ -32,6 +32,10 @@ TEST(SMScanVersion, ResourcesOfTheHelperExecutables) {
         {helperExe("ver_multi"), "true||Second Tool|3.1"},
         // Blanks go, and so does a leading byte from 0x80 up.
         {helperExe("ver_blanks"), "true|Produkt|Blank Tool|4.0"},
+        // Blanks alone are no description or product name: the next language
+        // is tried, and when none has more, nothing was read.
+        {helperExe("ver_hollow"), "true|Hollow Suite|Hollow Tool|5.1"},
+        {helperExe("ver_blank_only"), "false|old product||"},
         {helperExe("ver_none"), "false|old product||"},
         {testProgramDir() + "missing.exe", "false|old product||"},
         {"%nosuchvariable%\\ver_none.exe", "false|old product||"},

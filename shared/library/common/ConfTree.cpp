@@ -44,15 +44,22 @@ const DOMNode* ConfTree::findNode(const std::string& key) const {
 
 ConfResult ConfTree::resolveReferences(const std::string& key, std::string& value) const {
     const size_t maxLength = value.size() + kMaxReferenceGrowth;
+    // Each reference of the raw value takes one pass; only passes beyond
+    // them come from references inside inserted values, where a loop lives.
+    size_t maxPasses = kMaxReferencePasses;
+    for (size_t at = value.find(kReferenceOpen); at != std::string::npos;
+         at = value.find(kReferenceOpen, at + 1)) {
+        ++maxPasses;
+    }
     // No "${" lies wholly before the place of the last replacement, so each
     // search may start one character before it (the inserted text can complete
     // a "$" left just before it); this finds what a search from the beginning finds.
     size_t searchFrom = 0;
-    for (uint32_t passes = 0;; ++passes) {
+    for (size_t passes = 0;; ++passes) {
         const size_t open = value.find(kReferenceOpen, searchFrom);
         if (open == std::string::npos) return CR_OK;
         const size_t close = value.find('}', open);
-        if (close == std::string::npos || passes == kMaxReferencePasses ||
+        if (close == std::string::npos || passes == maxPasses ||
             value.size() > maxLength) {
             log_.error(ConfLog::kUnresolvableValue, {key});
             return CR_BAD_REFERENCE;

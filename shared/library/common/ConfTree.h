@@ -32,6 +32,7 @@ enum ConfResult : uint32_t {
 // The bounds of reference resolution: a value referring to itself, directly or
 // through other entries, would otherwise grow for ever. Reaching either bound
 // answers CR_BAD_REFERENCE.
+// Passes beyond one per reference of the raw value (those are never a loop).
 constexpr uint32_t kMaxReferencePasses = 1000;
 // How far the resolved text may grow beyond the raw value.
 constexpr size_t kMaxReferenceGrowth = size_t(1) << 20;

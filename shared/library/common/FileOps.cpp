@@ -48,15 +48,16 @@ constexpr AttributeMapping kAttributeMap[] = {
 
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
-// A name with "*" or "?" would make a directory search match other entries
-// than the one named. A leading "\\?\" or "\\.\" is a namespace prefix, no wildcard.
+// A name with "*" or "?", or with "<", ">" or a double quote (the search's
+// DOS forms of them), would make a directory search match other entries than
+// the one named. A leading "\\?\" or "\\.\" is a namespace prefix, no wildcard.
 bool hasWildcard(const std::string& path) {
     size_t start = 0;
     if (path.size() >= 4 && isSeparator(path[0]) && isSeparator(path[1]) &&
         (path[2] == '?' || path[2] == '.') && isSeparator(path[3])) {
         start = 4;
     }
-    return path.find_first_of("*?", start) != std::string::npos;
+    return path.find_first_of("*?<>\"", start) != std::string::npos;
 }
 
 // A time before 1970 or past the 32-bit range gives time value 0.

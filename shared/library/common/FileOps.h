@@ -82,7 +82,8 @@ bool getFileInfo(const std::string& path, FileInfo& info);
 
 // One trailing backslash removed; a drive ("C:") exists when the system knows
 // it; anything else exists when getFileInfo succeeds (so a file that cannot be
-// opened counts as absent). A name with a wildcard never exists.
+// opened counts as absent). A name with a wildcard of the directory search
+// ("*", "?", "<", ">" or a double quote) never exists.
 bool pathExists(const std::string& path);
 
 // The current directory with a trailing backslash; empty when unreadable.

@@ -122,11 +122,12 @@ TEST_F(ConfTreeTest, LogsEveryStepOfALookup) {
     tree.getDirName("asDir", out);
     tree.getString("loop", out);
     std::string log = this->log.take();
-    // The self-reference stops at the bound: 1000 passes of its Reference line.
+    // The self-reference stops at the bound: one pass for the reference the
+    // raw value holds, then 1000 more of its Reference line.
     const std::string loopPass = "D5 ConfReader: Reference \"loop\" = \"x${loop}\".\n";
     size_t passes = 0;
     for (size_t at = log.find(loopPass); at != std::string::npos; at = log.find(loopPass, at + 1)) ++passes;
-    EXPECT_EQ(passes, kMaxReferencePasses);
+    EXPECT_EQ(passes, 1 + kMaxReferencePasses);
     EXPECT_EQ(log.substr(0, log.find(loopPass)),
               "D5 ConfReader: Getting String x...\n"
               "D5 ConfReader: Got raw value \"/x/${a.b}/y\".\n"
@@ -205,6 +206,21 @@ TEST_F(ConfTreeTest, GetSubObjectsAppendsChildNamesInOrder) {
               "D5 ConfReader: Found 5 sub-objects.\n"
               "D5 ConfReader: Getting sub-objects of \"none\".\n"
               "D5 ConfReader: None found.\n");
+}
+
+// The bound stops references that do not end, not values that hold many:
+// each reference of the raw value has a pass of its own beyond the bound.
+TEST(ConfTreeReferences, ManyReferencesThatEndResolve) {
+    const uint32_t many = kMaxReferencePasses + 1;
+    std::string refs;
+    for (uint32_t i = 0; i < many; ++i) refs += "${z}";
+    ConfLogRecorder log;
+    ConfTree tree(log);
+    tree.build("z (String) = x {}\nmany (String) = '" + refs + "' {}\n", "many.conf");
+    std::string out;
+    EXPECT_EQ(tree.getString("many", out), CR_OK);
+    EXPECT_EQ(out, std::string(many, 'x'));
+    EXPECT_EQ(log.take().find("E3"), std::string::npos);
 }
 
 }  // namespace
