@@ -3,6 +3,7 @@
 // application connects it to its logger unit; tests record what arrives.
 #pragma once
 
+#include "scan/StocksweepMessages.h"
 #include "shared/library/logger/LogCommons.h"
 
 #include <cstdint>
@@ -38,15 +39,5 @@ public:
     // A catalogue message of this program's module. Never throws.
     virtual void message(Severity severity, int32_t number, const LogParams& params = {}) = 0;
 };
-
-// Catalogue numbers of the messages the scan application logs.
-namespace AppMessage {
-constexpr int32_t kSubKeysUnlisted = 10;      // WARNING: root, key path
-constexpr int32_t kValuesUnlisted = 11;       // WARNING: root, key path
-constexpr int32_t kValueTextUnreadable = 12;  // WARNING: value name, root, key path
-constexpr int32_t kDataFileUnopened = 13;     // CRITICAL: file name
-constexpr int32_t kRecordUnwritten = 14;      // ERROR: file name
-constexpr int32_t kExpansionFailed = 16;      // WARNING: system error code
-}  // namespace AppMessage
 
 }  // namespace Velmar

@@ -66,4 +66,16 @@ void LoggerUnitLog::message(Severity severity, int32_t number, const LogParams& 
     }
 }
 
+int32_t LoggerHandleLog::debugLevel() const {
+    return Velmar::debugLevel();
+}
+
+void LoggerHandleLog::debug(int32_t level, const char* format, const LogParams& params) {
+    if (handle_) LoggerUnitLog(*handle_).debug(level, format, params);
+}
+
+void LoggerHandleLog::message(Severity severity, int32_t number, const LogParams& params) {
+    if (handle_) LoggerUnitLog(*handle_).message(severity, number, params);
+}
+
 }  // namespace Velmar

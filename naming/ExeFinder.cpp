@@ -12,28 +12,10 @@ namespace Velmar {
 const char ExeFinder::kUndefinedName[] = "[UNDEFINED]";
 
 SmartPointer<LoggerUnit> ExeFinder::logger;
-ExeFinder::DisableRedirection ExeFinder::disableRedirection = nullptr;
-ExeFinder::RevertRedirection ExeFinder::revertRedirection = nullptr;
-
-namespace {
-
-// GetProcAddress answers a generic function pointer; going through void(*)()
-// says that the cast to the real signature is meant.
-template <typename Fn>
-Fn lookUp(HMODULE module, const char* name) {
-    if (module == nullptr) return nullptr;
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
-}
-
-}  // namespace
 
 ExeFinder::ExeFinder(const SmartPointer<LoggerUnit>& log) {
     logger = log;
     debugLog(logger, 2, "ExeFinder: Created.");
-    kernel32.reset(::LoadLibraryA("kernel32.dll"));
-    disableRedirection =
-        lookUp<DisableRedirection>(kernel32.get(), "Wow64DisableWow64FsRedirection");
-    revertRedirection = lookUp<RevertRedirection>(kernel32.get(), "Wow64RevertWow64FsRedirection");
 }
 
 ExeFinder::~ExeFinder() {
@@ -47,7 +29,7 @@ void ExeFinder::setMappings(const ApplicationMappings& rules) {
 
 std::string ExeFinder::getApplicationName(const std::string& path) {
     if (path.empty() || path[0] == '\0') return kUndefinedName;
-    Wow64RedirectionOff redirection(disableRedirection, revertRedirection);
+    Wow64RedirectionOff redirection;
 
     std::string key = path;
     toLowerCase(key);

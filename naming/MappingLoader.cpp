@@ -2,6 +2,7 @@
 #include "naming/MappingLoader.h"
 
 #include "naming/MappingParser.h"
+#include "scan/StocksweepMessages.h"
 #include "scan/DebugLog.h"
 #include "shared/library/common/FileOps.h"
 #include "shared/library/common/FilePlain.h"
@@ -43,7 +44,7 @@ void loadApplicationMappingsFrom(const std::string& confDir, ExeFinder& finder,
         if (!parser.addLine(line)) {
             file.close();
             if (log) {
-                log->error(kMappingSyntaxMessage,
+                log->error(AppMessage::kMappingSyntax,
                            ParamStream() << parser.lineNumber() << kIllegalBraceText);
             }
             return;

@@ -11,9 +11,7 @@
 
 namespace Velmar {
 
-// The catalogue message for a "{" that no keyword announced; its parameters
-// are the line number and kIllegalBraceText.
-const int32_t kMappingSyntaxMessage = 7;
+// The second parameter of AppMessage::kMappingSyntax.
 extern const char kIllegalBraceText[];
 
 // Takes the configuration directory from the key "Velmar.directories.conf" of

@@ -6,8 +6,6 @@
 
 namespace Velmar {
 
-const char kIgnoredName[] = "!";
-
 namespace {
 
 // Generic words cut off the end of a name, tried in this order.

@@ -12,7 +12,7 @@
 namespace Velmar {
 
 // The name that leaves an executable out of the inventory.
-extern const char kIgnoredName[];
+inline constexpr char kIgnoredName[] = "!";
 
 // Sets info.appName, starting from the name it already holds; may replace an
 // unprintable productName or fileDescription by the base name (exeFile without

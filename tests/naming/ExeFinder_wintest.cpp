@@ -1,6 +1,7 @@
 #include "naming/ExeFinder.h"
 
 #include "naming/MappingLoader.h"
+#include "scan/StocksweepMessages.h"
 #include "shared/library/common/ConfReader.h"
 #include "shared/library/common/win32/Wow64.h"
 #include "tests/support/LogRecorder.h"
@@ -108,7 +109,9 @@ TEST_F(MappingLoader, AnIllegalBraceDiscardsTheFile) {
     mappingFile("# comment\n\nignore\n{\nver_none\n}\n{\nmapalways\n");
     ExeFinder finder(SmartPointer<LoggerUnit>{});
     loadApplicationMappingsFrom(dir.path(), finder, log.unit);
-    EXPECT_EQ(log.take(), "E24.7 7|Illegal '{'.\n");
+    EXPECT_EQ(log.take(), "E" + std::to_string(kModuleStocksweep) + "." +
+                              std::to_string(AppMessage::kMappingSyntax) + " 7|" +
+                              kIllegalBraceText + "\n");
     EXPECT_EQ(names(finder), "ver_none|Blank Tool");
 }
 

@@ -4,6 +4,7 @@
 // ConfLogChain.h), and the unit's own "Created logger" line is dropped.
 #pragma once
 
+#include "shared/library/logger/LogCommons.h"
 #include "shared/library/logger/LogSettings.h"
 #include "shared/library/logger/LoggerUnit.h"
 #include "tests/support/ConfLogChain.h"
@@ -37,7 +38,7 @@ struct LogRecorder {
     }
 
     RecordingChain chain;
-    SmartPointer<LoggerUnit> unit = std::make_shared<LoggerUnit>(chain.centre, 24);
+    SmartPointer<LoggerUnit> unit = std::make_shared<LoggerUnit>(chain.centre, kModuleStocksweep);
 };
 
 }  // namespace testing
