@@ -3,6 +3,7 @@
 #include "shared/library/common/win32/WinHandle.h"
 
 #include <map>
+#include <new>
 #include <utility>
 
 namespace Velmar {
@@ -155,7 +156,12 @@ bool Monopoly::enforceNamedWithin(uint32_t waitMs) {
 
 void Monopoly::noteHeld() {
     HeldNamesAccess names;
-    names.threads()[mutexName] = ::GetCurrentThreadId();
+    try {
+        names.threads()[mutexName] = ::GetCurrentThreadId();
+    } catch (const std::bad_alloc&) {
+        // Unnoted, a second object of the name on this thread is granted the
+        // lock by its wait instead of refused; the lock itself is held.
+    }
 }
 
 void Monopoly::forgetHeld() {
