@@ -213,36 +213,6 @@ TEST_F(LogAgent, MovingTheFileClosesTheOldWithAReasonAndContinuesInTheNew) {
               openNoteMasked(newPath) + "Log continued from \"" + oldPath + "\".\r\ntwo\r\n");
 }
 
-// Two writers of one file: the one that finds the condition rotates, the
-// other notices at its next line that the path names another file and goes
-// on there, without an open note and without rotating again.
-TEST_F(LogAgent, AWriterWhoseFileWasRotatedAwayFollowsThePath) {
-    setRotationScheme(kRotateInit);
-    std::string rotated;
-    {
-        LoggerAgentFile first;
-        LoggerAgentFile second;
-        ASSERT_TRUE(first.setFile(path));
-        ASSERT_TRUE(second.setFile(path));
-        ASSERT_TRUE(first.write("first 1"));
-        ASSERT_TRUE(second.write("second 1"));
-        armInitRotation();
-        ASSERT_TRUE(first.write("first 2"));
-        rotated = rotatedFileName(path, first.openTime(), "0");
-        ASSERT_TRUE(second.write("second 2"));
-        ASSERT_TRUE(first.write("first 3"));
-    }
-    EXPECT_EQ(fileNames(dir.path()), (std::vector<std::string>{"agent.log", fileName(rotated)}));
-    EXPECT_EQ(maskLogTimes(readFile(rotated)),
-              openNoteMasked(path) + "first 1\r\n" + openNoteMasked(path) + "second 1\r\n" +
-                  rotationMasked(" Init", path, rotated));
-    EXPECT_EQ(maskLogTimes(readFile(path)),
-              "Log continued from \"agent_<opened>_0.log\".\r\nfirst 2\r\nsecond 2\r\nfirst 3\r\n" +
-                  closeNoteMasked(path, "Quitting Logger Agent") +
-                  closeNoteMasked(path, "Quitting Logger Agent"));
-    EXPECT_EQ(suiteValue("StocksweepLogCounter"), "1");
-}
-
 TEST_F(LogAgent, LineIsRefusedWhileAnotherProcessKeepsTheNamedLock) {
     LoggerAgentFile agent;
     ASSERT_TRUE(agent.setFile(path));
