@@ -116,7 +116,7 @@ void LoggerAgentFile::close(const std::string& reason) {
     file_->close();
 }
 
-bool LoggerAgentFile::openFile(bool withNote) {
+void LoggerAgentFile::openFile(bool withNote) {
     RotationSettings& settings = rotationSettings();
     const DateTime now;
     const bool existed = pathExists(file_->path());
@@ -142,7 +142,6 @@ bool LoggerAgentFile::openFile(bool withNote) {
     if (!existed) writeSuiteString(valueName(kOpenedSuffix), openTime_.toCompactText());
     openSeconds_ = openTime_.getSeconds();
     computeNext();
-    return true;
 }
 
 void LoggerAgentFile::followPath() {

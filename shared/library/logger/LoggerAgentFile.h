@@ -89,8 +89,9 @@ private:
     // Writes one line; while the agent is busy (state not idle) the line is
     // one of its own notes and goes without the checks and the file lock.
     bool writeLine(const std::string& text);
-    // Opens the file under the path, with the open note when asked.
-    bool openFile(bool withNote);
+    // Opens the file under the path, with the open note when asked. Throws
+    // FileException when it cannot be opened or the note not written.
+    void openFile(bool withNote);
     // When another process has moved the open file away, goes on in the file
     // the path names.
     void followPath();
