@@ -4,8 +4,10 @@
 //   log_writer PATH WRITER COUNT [SIZE_MIB]
 // writes COUNT debug lines "writer <WRITER> line <n> <padding>" to PATH; with
 // SIZE_MIB the file rotates by size at that many mebibytes. The suite key is
-// the one "VELMAR_ENV" names in HKEY_CURRENT_USER. Prints the number of lines
-// that were refused and exits with 0 only when there were none.
+// the one "VELMAR_ENV" names in HKEY_CURRENT_USER. Once set up it prints
+// "ready" and waits for its standard input to end, so that a test can start
+// several writers at one moment. Prints the number of lines that were refused
+// and exits with 0 only when there were none.
 #include "shared/library/common/SmartPointer.h"
 #include "shared/library/common/SystemInfo.h"
 #include "shared/library/common/win32/WinApi.h"
@@ -49,6 +51,11 @@ int main(int argc, char** argv) {
     // Debug lines are never forwarded, so the endpoint is never opened.
     auto messenger = std::make_shared<LogMessengerIPC>(agent, "StocksweepLogWriterNone");
     auto centre = std::make_shared<LoggerCentre>(kApplication, messenger);
+    std::printf("ready\n");
+    std::fflush(stdout);
+    char buffer[64];
+    while (std::fread(buffer, 1, sizeof(buffer), stdin) > 0) {
+    }
     long refused = 0;
     {
         LoggerUnit unit(centre, kModule);

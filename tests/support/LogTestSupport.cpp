@@ -17,6 +17,23 @@ std::string maskLogTimes(const std::string& text) {
     return std::regex_replace(masked, opened, "_<opened>_");
 }
 
+std::string openNoteMasked(const std::string& path) {
+    return "\r\nVelmar VERSION(6.5.0.0) REVISION(24657)\r\nOpened log file \"" + path +
+           "\". Time: <time> <zone>\r\n\r\n";
+}
+
+std::string closeNoteMasked(const std::string& path, const std::string& reason) {
+    return "\r\nClosing log file \"" + path + "\". Time: <time>. Reason: " + reason +
+           ".\r\n\r\n";
+}
+
+std::string rotationMasked(const std::string& reasons, const std::string& path,
+                           const std::string& rotated) {
+    return "\nRotate condition(s):" + reasons + "\r\n\nRotation process started...\r\n" +
+           "Renaming file from \"" + path + "\" to \"" + maskLogTimes(rotated) + "\".\r\n" +
+           closeNoteMasked(path, "Rotating log file");
+}
+
 std::vector<std::string> fileNames(const std::string& dir) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA data;

@@ -17,6 +17,14 @@ namespace testing {
 // compared with a literal text.
 std::string maskLogTimes(const std::string& text);
 
+// The agent's notes as maskLogTimes shows them: the open note, a close note
+// with its reason, and the rotation notes from the condition up to the close
+// of the rotated file (`rotated` is masked here).
+std::string openNoteMasked(const std::string& path);
+std::string closeNoteMasked(const std::string& path, const std::string& reason);
+std::string rotationMasked(const std::string& reasons, const std::string& path,
+                           const std::string& rotated);
+
 // The names of the files (not directories) in `dir` (with its trailing
 // separator), sorted.
 std::vector<std::string> fileNames(const std::string& dir);

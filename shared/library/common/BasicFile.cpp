@@ -54,6 +54,16 @@ bool BasicFile::open(const std::string& path, int32_t mode) {
         lastError_ = kOpenFailed;
         return false;
     }
+    return adopt(stream, path, mode);
+}
+
+bool BasicFile::adopt(std::FILE* stream, const std::string& path, int32_t mode) {
+    lastError_ = kNoError;
+    if (stream_ != nullptr || mode <= kClosed || mode > kAppendUpdate) {
+        lastError_ = stream_ != nullptr ? kAlreadyOpen : kModeOutOfRange;
+        if (stream != nullptr) std::fclose(stream);
+        return false;
+    }
     stream_ = stream;
     path_ = path;
     mode_ = mode;
@@ -61,6 +71,15 @@ bool BasicFile::open(const std::string& path, int32_t mode) {
     lastOp_ = LastOp::kNone;
     dropBuffer();
     return true;
+}
+
+int BasicFile::descriptor() const {
+    if (stream_ == nullptr) return -1;
+#ifdef _WIN32
+    return _fileno(stream_);
+#else
+    return fileno(stream_);
+#endif
 }
 
 bool BasicFile::close() {

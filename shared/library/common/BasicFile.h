@@ -56,6 +56,15 @@ public:
     // stream cannot be opened.
     bool open(const std::string& path, int32_t mode);
 
+    // Takes over a stream that the caller opened on `path` in `mode` (1 to 6),
+    // as open would have made it: for files that need more than the stream
+    // functions can ask of the system. False with 2 when already open, 3 for a
+    // mode out of range; the stream is closed then.
+    bool adopt(std::FILE* stream, const std::string& path, int32_t mode);
+
+    // The runtime's descriptor of the open stream; -1 when not open.
+    int descriptor() const;
+
     // Closes the stream. False with 1 when not open, 8 when buffered data could
     // not be written (the stream is closed all the same).
     bool close();

@@ -4,6 +4,10 @@
 #include "shared/library/common/Exception.h"
 #include "shared/library/common/FileOps.h"
 #include "shared/library/common/LockFile.h"
+#include "shared/library/common/win32/WinHandle.h"
+
+#include <fcntl.h>
+#include <io.h>
 
 #include <algorithm>
 #include <chrono>
@@ -25,6 +29,39 @@ constexpr int32_t kRenamePauseSeconds = 2;
 // small file does not allocate the count.
 constexpr uint64_t kReadChunk = 64 * 1024;
 
+const char* const kModeTexts[] = {"", "rb", "wb", "ab", "r+b", "w+b", "a+b"};
+
+// What the stream functions ask of the system for each BasicFile mode.
+struct SystemMode {
+    DWORD access;
+    DWORD disposition;
+    int runtimeFlags;
+};
+const SystemMode kSystemModes[] = {
+    {0, 0, 0},
+    {GENERIC_READ, OPEN_EXISTING, _O_RDONLY},
+    {GENERIC_WRITE, CREATE_ALWAYS, _O_WRONLY},
+    {GENERIC_WRITE, OPEN_ALWAYS, _O_WRONLY | _O_APPEND},
+    {GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING, _O_RDWR},
+    {GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS, _O_RDWR},
+    {GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, _O_RDWR | _O_APPEND},
+};
+
+struct FileIdentity {
+    DWORD volume = 0;
+    DWORD indexHigh = 0;
+    DWORD indexLow = 0;
+};
+
+bool identityOf(HANDLE handle, FileIdentity& identity) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!::GetFileInformationByHandle(handle, &info)) return false;
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.indexHigh = info.nFileIndexHigh;
+    identity.indexLow = info.nFileIndexLow;
+    return true;
+}
+
 // Waits until the clock's whole seconds have advanced by `seconds`.
 void pauseWholeSeconds(int32_t seconds) {
     const int32_t until = DateTime().getSeconds() + seconds;
@@ -35,7 +72,8 @@ void pauseWholeSeconds(int32_t seconds) {
 
 }  // namespace
 
-FilePlain::FilePlain(const std::string& path) : FileBase(path) {}
+FilePlain::FilePlain(const std::string& path, Sharing sharing)
+    : FileBase(path), sharing_(sharing) {}
 
 FilePlain::~FilePlain() {
     if (closed_) return;
@@ -133,8 +171,13 @@ void FilePlain::open(uint16_t flags) {
         }
     }
 
-    if (!file_.open(target, mode)) {
-        const int32_t error = file_.lastError();
+    int32_t error = BasicFile::kNoError;
+    if (sharing_ == Sharing::kAll) {
+        error = openSharedStream(target, mode);
+    } else if (!file_.open(target, mode)) {
+        error = file_.lastError();
+    }
+    if (error != BasicFile::kNoError) {
         abandon();
         VELMAR_THROW(FileException, FileException::FL_CANNOT_OPEN,
                      path_ + " (#" + std::to_string(error) + ")");
@@ -142,10 +185,71 @@ void FilePlain::open(uint16_t flags) {
 
     closed_ = false;
     openFlags_ = flags;
+    openIdentity_ = OpenIdentity();
     atEnd_ = false;
     openExceptions_ = std::uncaught_exceptions();
     position_ = 0;
     if ((flags & Append) != 0 && file_.seek(0, 2)) position_ = std::max<int64_t>(file_.tell(), 0);
+}
+
+int32_t FilePlain::openSharedStream(const std::string& target, int32_t mode) {
+    // FilePlain::open chooses modes 1 to 6 only.
+    const SystemMode& system = kSystemModes[mode];
+    UniqueFileHandle handle(::CreateFileA(target.c_str(), system.access,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, system.disposition, FILE_ATTRIBUTE_NORMAL,
+                                          nullptr));
+    if (!handle) return BasicFile::kOpenFailed;
+    const int descriptor = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle.get()),
+                                             system.runtimeFlags | _O_BINARY);
+    if (descriptor == -1) return BasicFile::kOpenFailed;
+    handle.release();  // the descriptor owns it now
+    std::FILE* stream = ::_fdopen(descriptor, kModeTexts[mode]);
+    if (stream == nullptr) {
+        ::_close(descriptor);
+        return BasicFile::kOpenFailed;
+    }
+    return file_.adopt(stream, target, mode) ? BasicFile::kNoError : file_.lastError();
+}
+
+bool FilePlain::pathNamesOpenFile() const {
+    if (closed_) return false;
+    const int descriptor = file_.descriptor();
+    if (descriptor == -1) return false;
+    const HANDLE open = reinterpret_cast<HANDLE>(::_get_osfhandle(descriptor));
+    WIN32_FILE_ATTRIBUTE_DATA named;
+    if (!::GetFileAttributesExA(path_.c_str(), GetFileExInfoStandard, &named)) return false;
+    // The cheap test first: the file under the path shows the open file's size
+    // and times. Asking for the file index of a path means opening it, which
+    // some systems make cost many times a whole log line.
+    FILE_BASIC_INFO basic;
+    LARGE_INTEGER size;
+    if (::GetFileInformationByHandleEx(open, FileBasicInfo, &basic, sizeof(basic)) &&
+        ::GetFileSizeEx(open, &size) &&
+        static_cast<DWORD>(size.QuadPart >> 32) == named.nFileSizeHigh &&
+        static_cast<DWORD>(size.QuadPart) == named.nFileSizeLow &&
+        basic.LastWriteTime.LowPart == named.ftLastWriteTime.dwLowDateTime &&
+        static_cast<DWORD>(basic.LastWriteTime.HighPart) == named.ftLastWriteTime.dwHighDateTime &&
+        basic.CreationTime.LowPart == named.ftCreationTime.dwLowDateTime &&
+        static_cast<DWORD>(basic.CreationTime.HighPart) == named.ftCreationTime.dwHighDateTime) {
+        return true;
+    }
+    // They differ: the volume serial number and the file index decide.
+    if (!openIdentity_.known) {
+        FileIdentity identity;
+        if (!identityOf(open, identity)) return false;
+        openIdentity_ = {true, identity.volume, identity.indexHigh, identity.indexLow};
+    }
+    // Attributes only: the file may be held by writers that share nothing.
+    UniqueFileHandle current(::CreateFileA(path_.c_str(), FILE_READ_ATTRIBUTES,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                           nullptr));
+    FileIdentity identity;
+    if (!current || !identityOf(current.get(), identity)) return false;
+    return openIdentity_.volume == identity.volume &&
+           openIdentity_.indexHigh == identity.indexHigh &&
+           openIdentity_.indexLow == identity.indexLow;
 }
 
 void FilePlain::abandon() {

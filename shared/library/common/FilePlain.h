@@ -13,7 +13,16 @@ namespace Velmar {
 
 class FilePlain : public FileBase {
 public:
-    explicit FilePlain(const std::string& path);
+    // How the file is shared with other handles while it is open.
+    enum class Sharing {
+        kStream,  // as the stream functions open files
+        // Read, write and delete: other processes may read, write, rename
+        // and delete the file while it is open (a file several processes write
+        // and any of them may move away).
+        kAll,
+    };
+
+    explicit FilePlain(const std::string& path, Sharing sharing = Sharing::kStream);
 
     // An open file is closed as by close(); when it is destroyed while an
     // exception unwinds, it is discarded instead, so that a half-written
@@ -74,6 +83,13 @@ public:
     // Whether the position has reached the size; true when not open for reading.
     bool atEnd() override;
 
+    // Whether the path still names the file that is open, and not another
+    // file that has taken its name, or nothing. When the file under the path
+    // shows the open file's size, last write time and creation time it is
+    // taken as the open file; otherwise their volume serial numbers and file
+    // indexes decide. False when closed. Never throws.
+    bool pathNamesOpenFile() const;
+
 private:
     std::string tempPath() const { return path_ + ".tmp"; }
     void requireOpen() const;
@@ -87,7 +103,22 @@ private:
     // False when every try failed; the copy is kept then.
     bool moveTempOverReal();
 
+    // Opens `target` in the BasicFile mode (1 to 6) with Sharing::kAll; the
+    // BasicFile error number (4 when the system or the runtime refuses), 0 on success.
+    int32_t openSharedStream(const std::string& target, int32_t mode);
+
+    // The volume serial number and file index of the open file, taken when
+    // first needed.
+    struct OpenIdentity {
+        bool known = false;
+        uint32_t volume = 0;
+        uint32_t indexHigh = 0;
+        uint32_t indexLow = 0;
+    };
+
     BasicFile file_;
+    Sharing sharing_;
+    mutable OpenIdentity openIdentity_;
     int openExceptions_ = 0;  // exceptions in flight when opened
 };
 

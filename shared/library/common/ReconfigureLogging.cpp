@@ -60,7 +60,9 @@ bool reconfigureLogging(LogSettings& settings) {
     TimeSpan period;
     conf.getTimeSpan(kRotationTimeKey, period);
     setRotationTime(period);
-    int32_t sizeMiB = 0;
+    // Without the key the size in force stays: a limit of 0 would rotate the
+    // file at every line.
+    int32_t sizeMiB = rotationSettings().sizeMiB;
     conf.getInteger(kRotationSizeKey, sizeMiB);
     setRotationSize(sizeMiB);
     if ((rotationSettings().scheme & kRotateInit) != 0 && !hadInit) armInitRotation();

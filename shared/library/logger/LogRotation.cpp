@@ -132,7 +132,12 @@ void computeNextRotation(uint32_t scheme, const TimeSpan& period, const DateTime
         nextRotation.floor(period, zone);
     }
     while (nextRotation.getSeconds() < now.getSeconds()) {
-        if (int64_t{nextRotation.getSeconds()} + step > kLatestInstant) break;
+        // The boundary after the last one lies past the latest instant: the
+        // latest instant stands for it, so that the condition holds no sooner.
+        if (int64_t{nextRotation.getSeconds()} + step > kLatestInstant) {
+            nextRotation.setSeconds(static_cast<int32_t>(kLatestInstant));
+            break;
+        }
         nextRotation.setSeconds(nextRotation.getSeconds() + static_cast<int32_t>(step));
     }
 }

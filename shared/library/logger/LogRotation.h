@@ -103,7 +103,8 @@ std::string movedReason(const std::string& newPath);
 // second or the sum does not lie after openSeconds within the 32-bit range. Otherwise openSeconds moves on to that sum, and
 // nextRotation is it truncated to the period, then brought up to the first
 // period boundary not before `now` (from `now` itself when it lags by more than
-// one period). Never runs past the latest representable instant.
+// one period); when that boundary would lie past the latest representable
+// instant, nextRotation is the latest instant.
 void computeNextRotation(uint32_t scheme, const TimeSpan& period, const DateTime& now,
                          const ZoneInfo& zone, int32_t& openSeconds, DateTime& nextRotation);
 

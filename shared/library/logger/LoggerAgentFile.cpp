@@ -21,26 +21,31 @@ constexpr const char* kRotatingReason = "Rotating log file";
 constexpr float kSizeFactorStep = 0.25f;
 constexpr uint32_t kFlushEveryLines = 1;
 
-// Holds the in-process lock for a scope (it is re-entrant).
-class ThreadLockScope {
+// Sets a value for a scope and puts the one it had back at the end, on every
+// path (the agent's state while it checks, rotates or writes its open note).
+template <typename T>
+class ValueScope {
 public:
-    explicit ThreadLockScope(Monopoly& lock) : lock_(lock) { lock_.enforce(); }
-    ~ThreadLockScope() { lock_.relax(); }
-    ThreadLockScope(const ThreadLockScope&) = delete;
-    ThreadLockScope& operator=(const ThreadLockScope&) = delete;
+    ValueScope(T& value, T during) : value_(value), saved_(value) { value_ = during; }
+    ~ValueScope() { value_ = saved_; }
+    ValueScope(const ValueScope&) = delete;
+    ValueScope& operator=(const ValueScope&) = delete;
 
 private:
-    Monopoly& lock_;
+    T& value_;
+    const T saved_;
 };
 
-// One attempt: a rename that fails is noted in the file and retried only when
-// the raised size limit is reached again. Retrying here would keep every other
-// process of the suite out of the log file longer than it waits for the lock,
-// and their lines would be lost.
+bool nameTaken(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// One attempt, never over an existing file: a rename that fails is noted in
+// the file and retried only when the raised size limit is reached again.
+// Retrying here would keep every other process of the suite out of the log
+// file longer than it waits for the lock.
 bool renameOnce(const std::string& from, const std::string& to, uint32_t& error) {
-    if (::MoveFileExA(from.c_str(), to.c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED |
-                          MOVEFILE_WRITE_THROUGH)) {
+    if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)) {
         error = 0;
         return true;
     }
@@ -72,32 +77,8 @@ std::string LoggerAgentFile::valueName(const char* suffix) const {
     return applicationDisplayName() + suffix;
 }
 
-bool LoggerAgentFile::takeFileLock() {
-    threadLock_.enforce();
-    if (fileLockDepth_ > 0) {
-        ++fileLockDepth_;
-        return true;
-    }
-    auto named = std::make_unique<Monopoly>(lockName_);
-    for (int attempt = 0; attempt < kLockTries; ++attempt) {
-        if (named->enforce()) {
-            fileLock_ = std::move(named);
-            fileLockDepth_ = 1;
-            return true;
-        }
-        ::Sleep(kLockPauseMs);
-    }
-    threadLock_.relax();
-    return false;
-}
-
-void LoggerAgentFile::releaseFileLock() {
-    if (fileLockDepth_ == 0) return;
-    if (--fileLockDepth_ == 0) {
-        fileLock_->relax();
-        fileLock_.reset();
-    }
-    threadLock_.relax();
+bool LoggerAgentFile::storeCounter(const std::string& text) {
+    return writeSuiteString(valueName(kCounterSuffix), text) == kRegOk;
 }
 
 void LoggerAgentFile::computeNext() {
@@ -107,10 +88,11 @@ void LoggerAgentFile::computeNext() {
 }
 
 bool LoggerAgentFile::setFile(const std::string& newPath) {
-    ThreadLockScope scope(threadLock_);
+    const MonopolyGuard inProcess(threadLock_);
     if (file_ && file_->path() == newPath) return true;
 
-    std::unique_ptr<FilePlain> replacement(new (std::nothrow) FilePlain(newPath));
+    std::unique_ptr<FilePlain> replacement(new (std::nothrow)
+                                               FilePlain(newPath, FilePlain::Sharing::kAll));
     if (!replacement) return false;
 
     std::string note;
@@ -121,20 +103,20 @@ bool LoggerAgentFile::setFile(const std::string& newPath) {
         close(movedReason(newPath));
         note = continuedFromNote(oldPath);
     }
-    lockName_ = fileName(newPath);
+    fileLock_.setName(fileName(newPath));
     file_ = std::move(replacement);
     if (!note.empty()) writeLine(note);
     return true;
 }
 
 void LoggerAgentFile::close(const std::string& reason) {
-    ThreadLockScope scope(threadLock_);
+    const MonopolyGuard inProcess(threadLock_);
     if (!isOpen()) return;
     writeLine(closeNote(file_->path(), DateTime(), reason));
     file_->close();
 }
 
-bool LoggerAgentFile::openFile() {
+void LoggerAgentFile::openFile(bool withNote) {
     RotationSettings& settings = rotationSettings();
     const DateTime now;
     const bool existed = pathExists(file_->path());
@@ -148,80 +130,75 @@ bool LoggerAgentFile::openFile() {
         settings.initPending = false;
     }
 
-    bool locked = false;
-    try {
-        if (state_ == kIdle) {
-            if (!takeFileLock()) return false;
-            locked = true;
-        }
-        file_->open(kOpenFlags);
-        if (state_ == kIdle) {
-            state_ = kOpening;
-            const bool noted = writeLine(openNote(file_->path(), now));
-            state_ = kIdle;
-            if (!noted) {
-                if (locked) releaseFileLock();
-                return false;
-            }
-        }
-        if (!rotationPrepared_) {
-            computeNext();
-            rotationPrepared_ = true;
-        }
-    } catch (...) {
-        if (locked) releaseFileLock();
-        return false;
+    file_->open(kOpenFlags);
+    if (withNote) {
+        const ValueScope<int32_t> opening(state_, kOpening);
+        appendLine(openNote(file_->path(), now));
     }
-    if (locked) releaseFileLock();
-
+    if (!rotationPrepared_) {
+        computeNext();
+        rotationPrepared_ = true;
+    }
     if (!existed) writeSuiteString(valueName(kOpenedSuffix), openTime_.toCompactText());
     openSeconds_ = openTime_.getSeconds();
     computeNext();
-    return true;
+}
+
+void LoggerAgentFile::followPath() {
+    if (!isOpen() || file_->pathNamesOpenFile()) return;
+    // Whoever moved the file wrote its notes; this handle only lets go of it.
+    file_->close();
+    openFile(false);
+}
+
+void LoggerAgentFile::appendLine(const std::string& text) {
+    RotationSettings& settings = rotationSettings();
+    file_->seek(0, 2);
+    file_->writeText(text + kLogLineEnd);
+    if (++settings.linesSinceFlush >= kFlushEveryLines) {
+        file_->flush();
+        settings.linesSinceFlush = 0;
+    }
 }
 
 bool LoggerAgentFile::writeLine(const std::string& text) {
-    ThreadLockScope scope(threadLock_);
+    const MonopolyGuard inProcess(threadLock_);
     if (!file_) return false;
     RotationSettings& settings = rotationSettings();
 
-    if (settings.period != settings.lastSeenPeriod || settings.sizeMiB != settings.lastSeenSize) {
-        settings.lastSeenPeriod = settings.period;
-        settings.lastSeenSize = settings.sizeMiB;
-        computeNext();
-    }
-    // Other threads wait on the in-process lock held above, so a write that
-    // finds the agent busy is one of its own notes and goes straight on.
-    if (state_ == kIdle) checkRotation();
-
-    if (file_->isClosed() && !openFile()) return false;
-
-    bool locked = false;
     try {
-        if (state_ == kIdle) {
-            if (!takeFileLock()) return false;
-            locked = true;
+        if (settings.period != settings.lastSeenPeriod ||
+            settings.sizeMiB != settings.lastSeenSize) {
+            settings.lastSeenPeriod = settings.period;
+            settings.lastSeenSize = settings.sizeMiB;
+            computeNext();
         }
-        file_->seek(0, 2);
-        file_->writeText(text + kLogLineEnd);
-        if (state_ == kIdle) settings.initPending = false;
-        if (++settings.linesSinceFlush >= kFlushEveryLines) {
-            file_->flush();
-            settings.linesSinceFlush = 0;
+        // Other threads wait on the in-process lock held above, so a write
+        // that finds the agent busy is one of its own notes, written under the
+        // file lock that the busy step holds.
+        if (state_ != kIdle) {
+            if (file_->isClosed()) openFile(false);
+            appendLine(text);
+            return true;
         }
+        const MonopolyGuard fileLock(fileLock_, kLockWaitMs);
+        if (!fileLock.held()) return false;
+        followPath();
+        checkRotation();
+        if (file_->isClosed()) openFile(true);
+        appendLine(text);
+        settings.initPending = false;
+        return true;
     } catch (...) {
-        if (locked) releaseFileLock();
         return false;
     }
-    if (locked) releaseFileLock();
-    return true;
 }
 
 void LoggerAgentFile::checkRotation() {
     if (!isOpen() || state_ != kIdle) return;
     const RotationSettings& settings = rotationSettings();
     if (settings.scheme == kRotateNone) return;
-    state_ = kChecking;
+    const ValueScope<int32_t> checking(state_, kChecking);
 
     RotationCheck check;
     check.scheme = settings.scheme;
@@ -239,34 +216,33 @@ void LoggerAgentFile::checkRotation() {
         }
     }
     const std::string reasons = rotationReasons(check);
-    if (reasons.empty()) {
-        state_ = kIdle;
-        return;
-    }
-    // The note and the rotation share one hold of the file lock, so no other
-    // process writes between them.
-    if (!takeFileLock()) {
-        state_ = kIdle;
-        return;
-    }
+    if (reasons.empty()) return;
+    // Under the file lock the caller holds: no other process writes between
+    // the note and the rotation.
     writeLine(rotateConditionNote(reasons));
     rotate();
-    releaseFileLock();
+}
+
+std::string LoggerAgentFile::nextRotatedName(const std::string& oldPath) {
+    RotationSettings& settings = rotationSettings();
+    readSuiteValue(valueName(kCounterSuffix), settings.counterText);
+    std::string name = rotatedFileName(oldPath, openTime_, settings.counterText);
+    // A counter that could not be stored, or was set back, would name a file
+    // rotated before: the counter moves on past every taken name.
+    for (int tries = 1; tries < kRotatedNameTries && nameTaken(name); ++tries) {
+        settings.counterText = nextCounterText(settings.counterText);
+        name = rotatedFileName(oldPath, openTime_, settings.counterText);
+    }
+    storeCounter(nextCounterText(settings.counterText));
+    return name;
 }
 
 void LoggerAgentFile::rotate() {
-    if (!takeFileLock()) {
-        state_ = kIdle;
-        return;
-    }
-    state_ = kRotating;
-    RotationSettings& settings = rotationSettings();
+    const ValueScope<int32_t> rotating(state_, kRotating);
     try {
         writeLine(rotationStartedNote());
         const std::string oldPath = file_->path();
-        readSuiteValue(valueName(kCounterSuffix), settings.counterText);
-        const std::string newPath = rotatedFileName(oldPath, openTime_, settings.counterText);
-        writeSuiteString(valueName(kCounterSuffix), nextCounterText(settings.counterText));
+        const std::string newPath = nextRotatedName(oldPath);
         writeLine(renamingNote(oldPath, newPath));
         close(kRotatingReason);
 
@@ -283,8 +259,6 @@ void LoggerAgentFile::rotate() {
     } catch (...) {
         // A failed close leaves the file closed; the next write reopens it.
     }
-    state_ = kIdle;
-    releaseFileLock();
 }
 
 }  // namespace Velmar

@@ -36,7 +36,8 @@ std::string errorCodeText(DWORD code) { return "Error code " + std::to_string(co
 
 }  // namespace
 
-MailSlot::MailSlot(int32_t role, const std::string& name) : IPC(role), name_(name) {}
+MailSlot::MailSlot(int32_t role, const std::string& name, const std::string& lockName)
+    : IPC(role), name_(name), sendLock_(lockName) {}
 
 MailSlot::~MailSlot() = default;
 
@@ -76,21 +77,21 @@ void MailSlot::send(const std::string& text) {
     if (role() == kReceive) VELMAR_THROW(IPCException, IPCException::IC_NOT_SENDER, "");
     if (!handle_) openPath();
 
-    // The named lock never waits; senders take turns by trying again at once.
-    while (!sendLock_.enforce()) {
+    const MonopolyGuard lock(sendLock_, kSendLockWaitMs);
+    if (!lock.held()) {
+        VELMAR_THROW(IPCException, IPCException::IC_CANNOT_SEND,
+                     "Error " + std::to_string(sendLock_.lastError()));
     }
     const DWORD length = static_cast<DWORD>(text.size() + 1);  // with the zero byte
     DWORD written = 0;
     const BOOL ok = ::WriteFile(handle_.get(), text.c_str(), length, &written, nullptr);
     const DWORD error = ::GetLastError();
     if (!ok) {
-        sendLock_.relax();
         std::string message = "Error " + std::to_string(error);
         if (error == kNetworkUnreachable) message += " - No network";
         handle_.reset();
         VELMAR_THROW(IPCException, IPCException::IC_CANNOT_SEND, message);
     }
-    sendLock_.relax();
 }
 
 }  // namespace Velmar

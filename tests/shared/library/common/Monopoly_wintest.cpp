@@ -161,6 +161,58 @@ TEST(MonopolyNamed, DestroyedHolderFreesTheLock) {
     EXPECT_EQ(tryInOtherProcess(name), 0u);
 }
 
+// The waiting take: bounded, served when the holder goes (also by ending
+// without giving the lock back), seen as taken by holders of the existence
+// rule, and refused at once where waiting could never end.
+TEST(MonopolyNamed, WaitingEnforceIsBoundedAndKeepsTheExistenceRule) {
+    const std::string name = uniqueLockName("waiting");
+    Monopoly lock(name);
+    {
+        ChildProcess holder(testProgramDir() + "monopoly_probe.exe", "hold " + name);
+        ASSERT_EQ(holder.readLine(), "held");
+        EXPECT_FALSE(lock.enforceWithin(200));
+        EXPECT_EQ(lock.lastError(), static_cast<uint32_t>(WAIT_TIMEOUT));
+        EXPECT_EQ(lock.levels(), 0u);
+        // Mutexes are owned by threads: the wait runs here, the release of
+        // the holder is started from another thread while it waits.
+        auto release = std::async(std::launch::async, [&holder] {
+            ::Sleep(300);
+            holder.closeInput();
+        });
+        ASSERT_TRUE(lock.enforceWithin(30000));
+        release.get();
+        EXPECT_EQ(holder.wait(), 0u);
+    }
+    EXPECT_EQ(lock.lastError(), 0u);
+    EXPECT_EQ(tryInOtherProcess(name), 1u);
+
+    // A wait on the holding thread would be granted at once, so a second
+    // object of the name is refused there without waiting.
+    Monopoly sameThread(name);
+    EXPECT_FALSE(sameThread.enforceWithin(INFINITE));
+    EXPECT_EQ(sameThread.lastError(), static_cast<uint32_t>(ERROR_POSSIBLE_DEADLOCK));
+    auto otherThread = std::async(std::launch::async, [&name] {
+        Monopoly other(name);
+        return other.enforceWithin(0);
+    });
+    EXPECT_FALSE(otherThread.get());
+
+    EXPECT_TRUE(lock.enforceWithin(0));  // re-entrant
+    EXPECT_EQ(lock.levels(), 2u);
+    EXPECT_TRUE(lock.relax());
+    EXPECT_TRUE(lock.relax());
+    EXPECT_FALSE(mutexExists(name));
+    EXPECT_EQ(tryInOtherProcess(name), 0u);
+
+    // A name that another kind of object holds can never be had.
+    const std::string eventName = uniqueLockName("event");
+    UniqueKernelHandle event(::CreateEventA(nullptr, TRUE, FALSE, eventName.c_str()));
+    ASSERT_TRUE(event.valid());
+    Monopoly taken(eventName);
+    EXPECT_FALSE(taken.enforceWithin(INFINITE));
+    EXPECT_EQ(taken.lastError(), static_cast<uint32_t>(ERROR_INVALID_HANDLE));
+}
+
 TEST(MonopolyInProcess, ReentrantForItsHolder) {
     Monopoly lock;
     ASSERT_TRUE(lock.enforce());

@@ -45,6 +45,7 @@ TEST(ReconfigureLogging, AppliesEachKeyOrItsFallback) {
         uint32_t scheme;
         int32_t threshold;
         int32_t level;
+        int32_t sizeBefore;
         // After it.
         std::string files;  // what the agent was pointed at
         int32_t timeMode;
@@ -55,27 +56,29 @@ TEST(ReconfigureLogging, AppliesEachKeyOrItsFallback) {
         int32_t thresholdAfter;
         int32_t levelAfter;
     } cases[] = {
-        // Nothing configured: every fallback; the rotation scheme stays.
-        {"", kRotateSize, 3, 4, "", kTimeModeLocal, kRotateSize, false, 0, 0, 0, 0},
+        // Nothing configured: every fallback; the rotation scheme and the size
+        // in force stay (a size of 0 would rotate at every line).
+        {"", kRotateSize, 3, 4, 7, "", kTimeModeLocal, kRotateSize, false, 0, 7, 0, 0},
         {"Velmar () = '' { directories () = '' { log (DirName) = '" + logDir + "' {} } }\n"
          "log () = '' { time (String) = zulu {} global () = '' {\n"
          "  severity (String) = ERROR {} debug-level (Integer) = 3 {} }\n"
          "  rotation () = '' { scheme (String) = 'time,init' {} time (TimeSpan) = PT1H {}\n"
          "    size (Integer) = 5 {} } }",
-         kRotateSize, 0, 5, expectedDir + "app.log;", kTimeModeZulu, kRotateInit | kRotateTime,
+         kRotateSize, 0, 5, 7, expectedDir + "app.log;", kTimeModeZulu, kRotateInit | kRotateTime,
          true, 3600, 5, 2, 3},
         // Words with blanks are ignored; an unknown severity name and a debug
         // level out of range leave their settings; an init bit held before arms nothing.
         {"log () = '' { time (String) = Local {} global () = '' {\n"
          "  severity (String) = error {} debug-level (Integer) = 9 {} }\n"
          "  rotation () = '' { scheme (String) = 'init, size' {} } }",
-         kRotateInit, 4, 2, "", kTimeModeOther, kRotateInit, false, 0, 0, 4, 2},
+         kRotateInit, 4, 2, 7, "", kTimeModeOther, kRotateInit, false, 0, 7, 4, 2},
     };
     for (const Case& c : cases) {
         resetLogSettingsForTests();
         rotationSettings() = RotationSettings();
         rotationSettings().scheme = c.scheme;
         rotationSettings().initPending = false;
+        rotationSettings().sizeMiB = c.sizeBefore;
         setSeverityThreshold(c.threshold);
         setDebugLevel(c.level);
 

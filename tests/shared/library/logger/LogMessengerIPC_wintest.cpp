@@ -146,5 +146,31 @@ TEST(MailSlotSend, FailuresRaiseTheirIPCExceptionCodes) {
     EXPECT_EQ(MailSlot::pathFor(IPC::kSendDomain, "Velmar_Core"), "\\\\*\\mailslot\\Velmar_Core");
 }
 
+// A send lock that another process keeps costs the message after a bounded
+// wait, never the call: the failure is the send failure of every other cause,
+// and the handle stays open for the next message.
+TEST(MailSlotSend, ASendLockThatCannotBeHadDropsTheMessage) {
+    testing::MailslotReader reader("StocksweepSlotLockTest");
+    const std::string lockName = reader.name() + "-lock";
+    MailSlot slot(IPC::kSendLocal, reader.name(), lockName);
+    {
+        testing::ChildProcess holder(testing::testProgramDir() + "monopoly_probe.exe",
+                                     "hold " + lockName);
+        ASSERT_EQ(holder.readLine(), "held");
+        try {
+            slot.send("dropped");
+            ADD_FAILURE() << "no exception while the lock is held";
+        } catch (const IPCException& e) {
+            EXPECT_EQ(e.code(), IPCException::IC_CANNOT_SEND);
+            EXPECT_EQ(e.message(), "Error 258");
+        }
+        EXPECT_TRUE(slot.isOpen());
+        holder.closeInput();
+        EXPECT_EQ(holder.wait(), 0u);
+    }
+    slot.send("sent");
+    EXPECT_EQ(reader.readAll(), std::vector<std::string>{"sent"s + '\0'});
+}
+
 }  // namespace
 }  // namespace Velmar

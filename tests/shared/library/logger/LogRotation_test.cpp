@@ -100,6 +100,7 @@ TEST(LogRotationTime, NextRotationIsThePeriodBoundaryNotBeforeNow) {
         int32_t openSeconds;
         int32_t expectedNext;
         int32_t expectedOpen;
+        int32_t now = kNow;
     };
     const int32_t untouched = 7;
     const Case cases[] = {
@@ -114,11 +115,14 @@ TEST(LogRotationTime, NextRotationIsThePeriodBoundaryNotBeforeNow) {
         {kRotateSize, 3600, kOpened, untouched, kOpened},
         // A sum past the latest instant does not lie after the base.
         {kRotateTime, 3600, 2147483000, 2147483647, 2147483000},
+        // Within the last period before the latest instant the next boundary
+        // lies past it: the latest instant, not the boundary behind now.
+        {kRotateTime, 3600, 2147400000, 2147483647, 2147403600, 2147483000},
     };
     for (const Case& c : cases) {
         int32_t openSeconds = c.openSeconds;
         DateTime next(untouched);
-        computeNextRotation(c.scheme, TimeSpan(c.period), at(kNow), ZoneInfo::parse(kZone),
+        computeNextRotation(c.scheme, TimeSpan(c.period), at(c.now), ZoneInfo::parse(kZone),
                             openSeconds, next);
         EXPECT_EQ(next.getSeconds(), c.expectedNext) << c.period << " " << c.openSeconds;
         EXPECT_EQ(openSeconds, c.expectedOpen) << c.period << " " << c.openSeconds;

@@ -3,6 +3,7 @@
 #include "shared/library/common/FileUtils.h"
 #include "shared/library/common/Monopoly.h"
 #include "shared/library/common/SystemInfo.h"
+#include "shared/library/common/win32/WinHandle.h"
 #include "shared/library/logger/LogRotation.h"
 #include "shared/library/logger/LogSettings.h"
 #include "tests/support/LogTestSupport.h"
@@ -18,29 +19,15 @@
 namespace Velmar {
 namespace {
 
+using testing::closeNoteMasked;
 using testing::fileNames;
 using testing::maskLogTimes;
+using testing::openNoteMasked;
+using testing::rotationMasked;
 using testing::rawExists;
 using testing::readFile;
 
 constexpr int32_t kRegistryOpened = 1772975700;  // 2026-03-08 13:15:00 UTC
-
-std::string openNoteMasked(const std::string& path) {
-    return "\r\nVelmar VERSION(6.5.0.0) REVISION(24657)\r\nOpened log file \"" + path +
-           "\". Time: <time> <zone>\r\n\r\n";
-}
-
-std::string closeNoteMasked(const std::string& path, const std::string& reason) {
-    return "\r\nClosing log file \"" + path + "\". Time: <time>. Reason: " + reason + ".\r\n\r\n";
-}
-
-// The rotation notes up to the close of the rotated file.
-std::string rotationMasked(const std::string& reasons, const std::string& path,
-                           const std::string& rotated) {
-    return "\nRotate condition(s):" + reasons + "\r\n\nRotation process started...\r\n" +
-           "Renaming file from \"" + path + "\" to \"" + maskLogTimes(rotated) + "\".\r\n" +
-           closeNoteMasked(path, "Rotating log file");
-}
 
 // The scratch key is the suite key, the application is "Stocksweep" and the
 // rotation settings start from their initial values.
@@ -133,6 +120,8 @@ TEST_F(LogAgent, TimeRotationWhenThePeriodHasElapsed) {
     EXPECT_EQ(suiteValue("StocksweepLogCounter"), "1");
 }
 
+// A taken rotated name is stepped over; a rename that fails (another handle
+// shares no delete access) is noted and raises the limit until one succeeds.
 TEST_F(LogAgent, FailedRenameRaisesTheSizeFactorUntilARenameSucceeds) {
     setRotationScheme(kRotateSize);
     key.setString("", "StocksweepLogCounter", "7");
@@ -140,36 +129,68 @@ TEST_F(LogAgent, FailedRenameRaisesTheSizeFactorUntilARenameSucceeds) {
     setRotationSize(0);     // every write finds the file too large
     ASSERT_TRUE(agent.setFile(path));
     ASSERT_TRUE(agent.write("a"));
-    const std::string held7 = rotatedFileName(path, agent.openTime(), "7");
-    const std::string held8 = rotatedFileName(path, agent.openTime(), "8");
-    const std::string rotated = rotatedFileName(path, agent.openTime(), "9");
+    const std::string taken7 = rotatedFileName(path, agent.openTime(), "7");
+    const std::string failed8 = rotatedFileName(path, agent.openTime(), "8");
+    const std::string failed9 = rotatedFileName(path, agent.openTime(), "9");
+    const std::string rotated = rotatedFileName(path, agent.openTime(), "10");
+    dir.makeDir(fileName(taken7));
     std::string expected = openNoteMasked(path) + "a\r\n";
-    // Directories hold the first two target names, so those renames fail
-    // (access denied, 5).
-    dir.makeDir(fileName(held7));
-    dir.makeDir(fileName(held8));
-    const auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(agent.write("b"));
-    // One attempt, no retries: other processes wait for the file lock no
-    // longer than kLockTries * kLockPauseMs before they give a line up.
-    EXPECT_LT(std::chrono::steady_clock::now() - start,
-              std::chrono::milliseconds(LoggerAgentFile::kLockTries *
-                                        LoggerAgentFile::kLockPauseMs));
-    EXPECT_FLOAT_EQ(agent.sizeFactor(), 1.25f);
-    ASSERT_TRUE(agent.write("c"));
-    EXPECT_FLOAT_EQ(agent.sizeFactor(), 1.5f);
-    for (const auto& [line, target] : {std::pair<const char*, std::string>{"b", held7},
-                                       {"c", held8}}) {
+    {
+        UniqueFileHandle reader(::CreateFileA(path.c_str(), GENERIC_READ,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(reader.valid());
+        ASSERT_TRUE(agent.write("b"));
+        EXPECT_FLOAT_EQ(agent.sizeFactor(), 1.25f);
+        ASSERT_TRUE(agent.write("c"));
+        EXPECT_FLOAT_EQ(agent.sizeFactor(), 1.5f);
+    }
+    for (const auto& [line, target] : {std::pair<const char*, std::string>{"b", failed8},
+                                       {"c", failed9}}) {
         expected += rotationMasked(" Size 0 >= 0", path, target) +
-                    "Log file rotation error. (5)\r\n" + line + "\r\n";
+                    "Log file rotation error. (32)\r\n" + line + "\r\n";
     }
     ASSERT_TRUE(agent.write("d"));
     EXPECT_FLOAT_EQ(agent.sizeFactor(), 1.0f);
     expected += rotationMasked(" Size 0 >= 0", path, rotated);
-    const std::string text = maskLogTimes(readFile(rotated));
-    EXPECT_EQ(text, expected);
+    EXPECT_EQ(maskLogTimes(readFile(rotated)), expected);
     EXPECT_EQ(readFile(path), "Log continued from \"" + fileName(rotated) + "\".\r\nd\r\n");
-    EXPECT_EQ(suiteValue("StocksweepLogCounter"), "10");
+    EXPECT_EQ(fileNames(dir.path()), (std::vector<std::string>{"agent.log", fileName(rotated)}));
+    EXPECT_EQ(suiteValue("StocksweepLogCounter"), "11");
+}
+
+// An agent whose counter never reaches the registry: it reads the same counter
+// at every rotation.
+class CounterStaysBehind : public LoggerAgentFile {
+protected:
+    bool storeCounter(const std::string&) override { return false; }
+};
+
+TEST_F(LogAgent, ACounterThatCannotBeStoredReplacesNoRotatedFile) {
+    setRotationScheme(kRotateSize);
+    key.setString("", "StocksweepLogCounter", "4");
+    CounterStaysBehind agent;
+    setRotationSize(0);
+    ASSERT_TRUE(agent.setFile(path));
+    std::vector<std::string> rotated;
+    std::vector<std::string> expectedFiles{"agent.log"};
+    for (const char* counter : {"4", "5", "6"}) {
+        rotated.push_back(rotatedFileName(path, agent.openTime(), counter));
+        expectedFiles.push_back(fileName(rotated.back()));
+    }
+    for (const char* line : {"a", "b", "c", "d"}) ASSERT_TRUE(agent.write(line));
+
+    EXPECT_EQ(fileNames(dir.path()), expectedFiles);
+    EXPECT_EQ(maskLogTimes(readFile(rotated[0])),
+              openNoteMasked(path) + "a\r\n" + rotationMasked(" Size 0 >= 0", path, rotated[0]));
+    for (size_t k = 1; k < rotated.size(); ++k) {
+        EXPECT_EQ(maskLogTimes(readFile(rotated[k])),
+                  "Log continued from \"agent_<opened>_" + std::to_string(3 + k) + ".log\".\r\n" +
+                      std::string(1, "abcd"[k]) + "\r\n" +
+                      rotationMasked(" Size 0 >= 0", path, rotated[k]));
+    }
+    EXPECT_EQ(readFile(path), "Log continued from \"" + fileName(rotated[2]) + "\".\r\nd\r\n");
+    EXPECT_EQ(suiteValue("StocksweepLogCounter"), "4");
 }
 
 TEST_F(LogAgent, MovingTheFileClosesTheOldWithAReasonAndContinuesInTheNew) {
@@ -192,18 +213,22 @@ TEST_F(LogAgent, MovingTheFileClosesTheOldWithAReasonAndContinuesInTheNew) {
               openNoteMasked(newPath) + "Log continued from \"" + oldPath + "\".\r\ntwo\r\n");
 }
 
-TEST_F(LogAgent, LineIsRefusedWhileAnotherHolderKeepsTheNamedLock) {
-    Monopoly other("agent.log");  // the lock of every file named agent.log
-    ASSERT_TRUE(other.enforce());
+TEST_F(LogAgent, LineIsRefusedWhileAnotherProcessKeepsTheNamedLock) {
     LoggerAgentFile agent;
     ASSERT_TRUE(agent.setFile(path));
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(agent.write("refused"));
-    const auto waited = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(waited, std::chrono::milliseconds(LoggerAgentFile::kLockTries *
-                                                LoggerAgentFile::kLockPauseMs * 9 / 10));
-    EXPECT_FALSE(rawExists(path));
-    other.relax();
+    {
+        // The lock of every file named agent.log.
+        testing::ChildProcess holder(testing::testProgramDir() + "monopoly_probe.exe",
+                                     "hold agent.log");
+        ASSERT_EQ(holder.readLine(), "held");
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(agent.write("refused"));
+        EXPECT_GE(std::chrono::steady_clock::now() - start,
+                  std::chrono::milliseconds(LoggerAgentFile::kLockWaitMs * 9 / 10));
+        EXPECT_FALSE(rawExists(path));
+        holder.closeInput();
+        EXPECT_EQ(holder.wait(), 0u);
+    }
     EXPECT_TRUE(agent.write("taken"));
     EXPECT_EQ(maskLogTimes(readFile(path)), openNoteMasked(path) + "taken\r\n");
 }
