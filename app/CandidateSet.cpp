@@ -14,7 +14,7 @@ constexpr int32_t kCandidateDebugLevel = 5;
 
 }  // namespace
 
-CandidateSet::CandidateSet(CandidateFiles& files, NameResolver& resolver, AppLog& log)
+CandidateSet::CandidateSet(CandidateFiles& files, NameResolver& resolver, Log& log)
     : files_(files), resolver_(resolver), log_(log) {}
 
 bool CandidateSet::processCandidate(std::string path) {

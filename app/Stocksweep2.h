@@ -6,11 +6,11 @@
 #include "app/CandidateSet.h"
 #include "app/CommandLine.h"
 #include "app/ExeFinderResolver.h"
-#include "app/LoggerUnitLog.h"
 #include "naming/ExeFinder.h"
 #include "shared/library/common/SmartPointer.h"
 #include "shared/library/logger/LogCommons.h"
 #include "shared/library/logger/LogSettings.h"
+#include "shared/library/logger/LoggerUnitLog.h"
 
 #include <deque>
 #include <string>
@@ -72,7 +72,7 @@ private:
     // How the candidate set reaches the file system, the resolver and the log.
     CandidateFilesWin candidateFiles;
     ExeFinderResolver resolver{exeFinder};
-    LoggerHandleLog log{logSettings.logger};
+    LoggerUnitLog log{logSettings.logger};
     CandidateSet candidates{candidateFiles, resolver, log};
     std::deque<std::string> keyQueue;
 };

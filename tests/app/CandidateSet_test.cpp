@@ -1,6 +1,6 @@
 #include "app/CandidateSet.h"
 
-#include "tests/support/AppLogRecorder.h"
+#include "tests/support/RecordingLog.h"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +62,7 @@ struct Fixture {
 
 TEST(CandidateSet, CleaningExistenceAndRepeats) {
     Fixture f;
-    testing::AppLogRecorder log(0);
+    testing::RecordingLog log(0);
     CandidateSet set(f.files, f.resolver, log);
     const std::pair<const char*, bool> inputs[] = {
         {"\"C:\\Tools\\A.exe", true},
@@ -104,7 +104,7 @@ TEST(CandidateSet, CleaningExistenceAndRepeats) {
 
 TEST(CandidateSet, DebugMessagesAtLevelFive) {
     Fixture f;
-    testing::AppLogRecorder log(5);
+    testing::RecordingLog log(5);
     CandidateSet set(f.files, f.resolver, log);
     for (const char* path : {"C:\\TOOLS\\A.EXE", "c:\\tools\\a.exe", "x:\\m.exe",
                              "c:\\hidden\\h.exe"}) {

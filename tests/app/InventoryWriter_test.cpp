@@ -1,7 +1,7 @@
 #include "app/InventoryWriter.h"
 
 #include "scan/StocksweepMessages.h"
-#include "tests/support/AppLogRecorder.h"
+#include "tests/support/RecordingLog.h"
 
 #include <gtest/gtest.h>
 
@@ -83,7 +83,7 @@ TEST(InventoryWriter, FileHoldsOnlyWholeRecords) {
         MemoryFile file;
         file.failingWrites = c.failing;
         ASSERT_TRUE(file.open("w\\inventory-1.data"));
-        testing::AppLogRecorder log;
+        testing::RecordingLog log;
         const size_t written =
             writeInventoryRecords(candidates, host, 86400, "w\\inventory-1.data", file, log);
         EXPECT_EQ(file.bytes, c.content);
@@ -99,7 +99,7 @@ TEST(InventoryWriter, DataFileNameAndFailures) {
     const std::string head = "1 Now logging data to disk...\n";
     {
         MemoryFile file;
-        testing::AppLogRecorder log;
+        testing::RecordingLog log;
         writeInventoryData(CandidateMap(), HostIdentity(), "w\\", file, log);
         EXPECT_TRUE(file.path.empty());
         EXPECT_EQ(log.joined(), head);
@@ -107,7 +107,7 @@ TEST(InventoryWriter, DataFileNameAndFailures) {
     {
         MemoryFile file;
         file.openFails = true;
-        testing::AppLogRecorder log;
+        testing::RecordingLog log;
         const int64_t before = std::time(nullptr);
         writeInventoryData(threeCandidates(), HostIdentity(), "w\\", file, log);
         const std::string prefix =
@@ -118,7 +118,7 @@ TEST(InventoryWriter, DataFileNameAndFailures) {
     }
     {
         MemoryFile file;
-        testing::AppLogRecorder log;
+        testing::RecordingLog log;
         const int64_t before = std::time(nullptr);
         writeInventoryData(threeCandidates(), HostIdentity(), "w\\", file, log);
         const int64_t after = std::time(nullptr);

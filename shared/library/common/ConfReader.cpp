@@ -1,5 +1,6 @@
 #include "shared/library/common/ConfReader.h"
 
+#include "shared/library/common/ConfParser.h"
 #include "shared/library/common/Exception.h"
 #include "shared/library/common/FilePlain.h"
 #include "shared/library/logger/LogCommons.h"
@@ -69,18 +70,18 @@ void ConfReader::buildDomTree(const std::string& fileName) {
             text = readWholeFile(fileName);
         } catch (FileException& e) {
             e.addTrace(__FILE__, __LINE__);
-            log_.error(ConfLog::kCannotReadFile, {fileName, e.text()});
+            log_.message(kSeverityError, ConfMessage::kCannotReadFile, {fileName, e.text()});
             return;
         } catch (...) {
-            log_.error(ConfLog::kCannotReadFile, {fileName, "Unknown"});
+            log_.message(kSeverityError, ConfMessage::kCannotReadFile, {fileName, "Unknown"});
             log_.debug(1, "ConfReader: Unknown error while building DOM tree from file \"%s\".",
                        {fileName});
             return;
         }
         tree_.build(text, fileName);
     } catch (...) {
-        // Only the logging chain can get here (its debug lines pass exceptions
-        // on); a build never throws to its caller.
+        // Only taking the build lock can get here (out of memory); a build
+        // never throws to its caller.
     }
 }
 

@@ -21,7 +21,7 @@ int32_t clampToInt32(long value) {
 
 }  // namespace
 
-ConfTree::ConfTree(ConfLog& log) : log_(log) {}
+ConfTree::ConfTree(Log& log) : log_(log) {}
 
 ConfTree::~ConfTree() = default;
 
@@ -61,7 +61,7 @@ ConfResult ConfTree::resolveReferences(const std::string& key, std::string& valu
         const size_t close = value.find('}', open);
         if (close == std::string::npos || passes == maxPasses ||
             value.size() > maxLength) {
-            log_.error(ConfLog::kUnresolvableValue, {key});
+            log_.message(kSeverityError, ConfMessage::kUnresolvableValue, {key});
             return CR_BAD_REFERENCE;
         }
         const std::string name = value.substr(open + 2, close - open - 2);
