@@ -15,6 +15,7 @@
 #include "shared/library/common/win32/WinApi.h"
 #include "shared/library/common/win32/Wow64.h"
 #include "shared/library/logger/LoggerCentre.h"
+#include "shared/library/logger/LoggingSetup.h"
 #include "shared/library/logger/LogMessenger.h"
 
 #include <cstdlib>

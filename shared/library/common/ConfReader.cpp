@@ -14,21 +14,6 @@ namespace {
 const int32_t kSeekStart = 0;
 const int32_t kSeekEnd = 2;
 
-// Holds one level of a Monopoly for a scope.
-class LockLevel {
-public:
-    explicit LockLevel(Monopoly& lock) : lock_(lock) { taken_ = lock_.enforce(); }
-    ~LockLevel() {
-        if (taken_) lock_.relax();
-    }
-    LockLevel(const LockLevel&) = delete;
-    LockLevel& operator=(const LockLevel&) = delete;
-
-private:
-    Monopoly& lock_;
-    bool taken_ = false;
-};
-
 // The whole file as one text; FileException when it cannot be opened or read.
 std::string readWholeFile(const std::string& fileName) {
     FilePlain file(fileName);
@@ -64,7 +49,7 @@ ConfReader::~ConfReader() {
 void ConfReader::buildDomTree(const std::string& fileName) {
     try {
         log_.debug(2, "ConfReader: Building DOM tree from file \"%s\"...", {fileName});
-        LockLevel level(buildLock_);
+        const MonopolyGuard building(buildLock_);
         std::string text;
         try {
             text = readWholeFile(fileName);
