@@ -193,7 +193,7 @@ bool Stocksweep2::createExeFinder() {
         return false;
     }
     try {
-        loadApplicationMappings(logSettings.conf, *exeFinder, logSettings.logger);
+        loadApplicationMappings(logSettings.conf, *exeFinder, log);
     } catch (const Exception& e) {
         // A mapping file that exists but cannot be read: its exclusions and
         // names would be missing from the data file, so the run does not start.

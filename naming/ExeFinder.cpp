@@ -2,7 +2,6 @@
 #include "naming/ExeFinder.h"
 
 #include "naming/NameRules.h"
-#include "scan/DebugLog.h"
 #include "scan/SMScan.h"
 #include "shared/library/common/FileUtils.h"
 #include "shared/library/common/win32/Wow64.h"
@@ -12,14 +11,15 @@ namespace Velmar {
 const char ExeFinder::kUndefinedName[] = "[UNDEFINED]";
 
 SmartPointer<LoggerUnit> ExeFinder::logger;
+LoggerUnitLog ExeFinder::log{ExeFinder::logger};
 
-ExeFinder::ExeFinder(const SmartPointer<LoggerUnit>& log) {
-    logger = log;
-    debugLog(logger, 2, "ExeFinder: Created.");
+ExeFinder::ExeFinder(const SmartPointer<LoggerUnit>& unit) {
+    logger = unit;
+    debugLog(log, 2, "ExeFinder: Created.");
 }
 
 ExeFinder::~ExeFinder() {
-    debugLog(logger, 2, "ExeFinder: Destroyed.");
+    debugLog(log, 2, "ExeFinder: Destroyed.");
     logger.reset();
 }
 
@@ -36,25 +36,25 @@ std::string ExeFinder::getApplicationName(const std::string& path) {
     auto stored = known.find(key);
     if (stored != known.end()) {
         ExeInfo record = stored->second;
-        decideName(record, mappings, logger);
+        decideName(record, mappings, log);
         return record.appName;
     }
 
-    debugLog(logger, 5, "ExeFinder: No information stored about \"%s\". Checking file directly.",
+    debugLog(log, 5, "ExeFinder: No information stored about \"%s\". Checking file directly.",
              key);
     ExeInfo record;
     bool described = SMScan::readVersionInfo(record, key);
     record.menuName.clear();
     record.exeFile = fileName(path);
-    decideName(record, mappings, logger);
+    decideName(record, mappings, log);
     known.emplace(key, record);
     if (described) {
-        debugLog(logger, 5, "ExeFinder: Stored \"%s\" = \"%s\" for future references.", key,
+        debugLog(log, 5, "ExeFinder: Stored \"%s\" = \"%s\" for future references.", key,
                  record.appName);
     } else if (record.appName == kIgnoredName) {
-        debugLog(logger, 5, "ExeFinder: Ignoring \"%s\".", key);
+        debugLog(log, 5, "ExeFinder: Ignoring \"%s\".", key);
     } else {
-        debugLog(logger, 5, "ExeFinder: No information found for \"%s\". Using \"%s\".", key,
+        debugLog(log, 5, "ExeFinder: No information found for \"%s\". Using \"%s\".", key,
                  record.appName);
     }
     return record.appName;

@@ -7,6 +7,7 @@
 #include "scan/ExeInfo.h"
 #include "shared/library/common/SmartPointer.h"
 #include "shared/library/logger/LoggerUnit.h"
+#include "shared/library/logger/LoggerUnitLog.h"
 
 #include <map>
 #include <string>
@@ -18,8 +19,8 @@ public:
     // The name of an empty path.
     static const char kUndefinedName[];
 
-    // Keeps `log` as the class-wide logger.
-    explicit ExeFinder(const SmartPointer<LoggerUnit>& log);
+    // Keeps `unit` as the class-wide logger.
+    explicit ExeFinder(const SmartPointer<LoggerUnit>& unit);
     virtual ~ExeFinder();
 
     ExeFinder(const ExeFinder&) = delete;
@@ -40,6 +41,8 @@ private:
     ApplicationMappings mappings;
 
     static SmartPointer<LoggerUnit> logger;
+    // Writes through `logger` while it holds a unit.
+    static LoggerUnitLog log;
 };
 
 }  // namespace Velmar

@@ -4,8 +4,8 @@
 
 #include "naming/ExeFinder.h"
 #include "shared/library/common/ConfReader.h"
+#include "shared/library/common/Log.h"
 #include "shared/library/common/SmartPointer.h"
-#include "shared/library/logger/LoggerUnit.h"
 
 #include <string>
 
@@ -18,7 +18,7 @@ extern const char kIllegalBraceText[];
 // `conf`, then loads as below. Without it the finder keeps its rules (a debug
 // text says so).
 void loadApplicationMappings(const SmartPointer<ConfReader>& conf, ExeFinder& finder,
-                             const SmartPointer<LoggerUnit>& log);
+                             Log& log);
 
 // With the configuration directory `confDir` (ending with a separator) already
 // read: reads its mapping file and hands the rules to `finder`. A missing file
@@ -26,6 +26,6 @@ void loadApplicationMappings(const SmartPointer<ConfReader>& conf, ExeFinder& fi
 // the catalogue message and discards every rule of the file. Errors of the
 // file layer are FileExceptions and pass to the caller.
 void loadApplicationMappingsFrom(const std::string& confDir, ExeFinder& finder,
-                                 const SmartPointer<LoggerUnit>& log);
+                                 Log& log);
 
 }  // namespace Velmar

@@ -4,8 +4,7 @@
 
 #include "naming/ApplicationMappings.h"
 #include "scan/ExeInfo.h"
-#include "shared/library/common/SmartPointer.h"
-#include "shared/library/logger/LoggerUnit.h"
+#include "shared/library/common/Log.h"
 
 #include <string>
 
@@ -19,7 +18,7 @@ inline constexpr char kIgnoredName[] = "!";
 // extension, lower case). Run again on its own result it decides the same name.
 // Writes level-5 debug texts through `log`.
 void decideName(ExeInfo& info, const ApplicationMappings& mappings,
-                const SmartPointer<LoggerUnit>& log);
+                Log& log);
 
 // Cuts a trailing "application file" or "application" (any letter case) and
 // the blanks before it, unless the text is nothing but that word; a text

@@ -7,6 +7,7 @@
 #include "shared/library/logger/LogCommons.h"
 #include "shared/library/logger/LogSettings.h"
 #include "shared/library/logger/LoggerUnit.h"
+#include "shared/library/logger/LoggerUnitLog.h"
 #include "tests/support/ConfLogChain.h"
 
 #include <memory>
@@ -39,6 +40,8 @@ struct LogRecorder {
 
     RecordingChain chain;
     SmartPointer<LoggerUnit> unit = std::make_shared<LoggerUnit>(chain.centre, kModuleStocksweep);
+    // The logging interface over `unit`, for functions that take one.
+    LoggerUnitLog unitLog{unit};
 };
 
 }  // namespace testing

@@ -51,4 +51,11 @@ public:
     virtual void message(Severity severity, int32_t number, const LogParams& params = {}) = 0;
 };
 
+// A debug message whose parameters are built only when `level` passes the
+// debug level, so that a filtered-out call costs one test.
+template <class... Params>
+void debugLog(Log& log, int32_t level, const char* format, const Params&... params) {
+    if (level <= log.debugLevel()) log.debug(level, format, LogParams{LogParam(params)...});
+}
+
 }  // namespace Velmar
