@@ -86,7 +86,6 @@ bool Stocksweep2::init() {
         if (!initializeLogging(logSettings)) return false;
 
         logSettings.conf = std::make_shared<ConfReader>(logSettings.centre);
-        if (!logSettings.conf) return false;
         // A missing or unreadable file shows itself in the key reads below.
         logSettings.conf->buildDomTree(configFileName());
 

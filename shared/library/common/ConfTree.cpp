@@ -3,21 +3,15 @@
 #include "shared/library/common/ConfParser.h"
 #include "shared/library/common/Exception.h"
 #include "shared/library/common/FileUtils.h"
+#include "shared/library/common/IntegerText.h"
 
 #include <cerrno>
 #include <cstdlib>
-#include <limits>
 
 namespace Velmar {
 namespace {
 
 const char kReferenceOpen[] = "${";
-
-int32_t clampToInt32(long value) {
-    if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-    if (value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(value);
-}
 
 }  // namespace
 
