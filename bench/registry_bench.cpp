@@ -1,7 +1,7 @@
 // Registry scan benchmark, run under Wine or on Windows (bench/run-registry-bench
 // runs it in a prefix of its own, for both builds).
 //
-//   registry_bench [--keys N] [--runs N] [--only hklm|generated] [--keep]
+//   registry_bench [--keys N] [--runs N] [--only hklm|generated] [--keep] [--split]
 //   registry_bench --generate [--keys N]     make the generated hive and stop
 //   registry_bench --remove [--keys N]       remove it
 //
@@ -57,6 +57,17 @@ public:
     void message(Severity, int32_t, const LogParams&) override { ++messages; }
     long debugs = 0;
     long messages = 0;
+};
+
+// Counts the paths handed on and takes none: the scan's own work without the
+// candidates' cleaning, disk tests and bookkeeping.
+class CountingSink : public CandidateSink {
+public:
+    bool processCandidate(std::string) override {
+        ++paths;
+        return false;
+    }
+    size_t paths = 0;
 };
 
 // Every executable keeps its own name: the resolver is not part of this walk.
@@ -293,6 +304,13 @@ int runChild(const std::string& kind, const std::string& which, int hiveKeys) {
     if (kind == "raw") {
         RawWalk walk(t.view32 ? KEY_WOW64_32KEY : 0);
         keys = walk.walk(t.root, t.start);
+    } else if (kind == "walk") {
+        CountingSink sink;
+        CountingLog log;
+        std::deque<std::string> queue{t.start};
+        scanRegistryRoot(t.root, t.rootName, t.view32, queue, sink, log);
+        candidates = sink.paths;
+        messages = log.messages;
     } else {
         CandidateFilesWin files;
         FileNameResolver resolver;
@@ -384,45 +402,53 @@ void printRun(const char* label, const char* kind, int run, const Sample& s, lon
     std::fflush(stdout);
 }
 
+struct Series {
+    std::vector<double> wall, cpu, peak;
+    Sample last;
+};
+
 // The raw walk and the scan take turns, `runs` times, so that a change in the
-// machine's load falls on both; the medians of each.
-void measure(const std::string& which, int hiveKeys, int runs) {
+// machine's load falls on both; the medians of each. With `split`, each round
+// also runs the scan with a sink that takes no path ("walk"), which tells the
+// scan's registry work from its candidates' processing.
+void measure(const std::string& which, int hiveKeys, int runs, bool split) {
     const std::string label = which == "hklm" ? "HKEY_LOCAL_MACHINE"
                                               : "generated " + std::to_string(hiveKeys);
-    std::vector<double> rawWall, rawCpu, scanWall, scanCpu, rawPeak, scanPeak;
+    std::vector<std::string> kinds = {"raw", "scan"};
+    if (split) kinds.push_back("walk");
+    std::map<std::string, Series> series;
     long keys = 0;
-    Sample last;
     for (int i = 1; i <= runs; ++i) {
-        const Sample raw = runOnce("raw", which, hiveKeys);
-        keys = raw.keys;
-        printRun(label.c_str(), "raw", i, raw, keys);
-        const Sample scan = runOnce("scan", which, hiveKeys);
-        printRun(label.c_str(), "scan", i, scan, keys);
-        rawWall.push_back(raw.seconds);
-        rawCpu.push_back(raw.cpu);
-        rawPeak.push_back(raw.peak / kMiB);
-        scanWall.push_back(scan.seconds);
-        scanCpu.push_back(scan.cpu);
-        scanPeak.push_back(scan.peak / kMiB);
-        last = scan;
+        for (const std::string& kind : kinds) {
+            const Sample s = runOnce(kind, which, hiveKeys);
+            if (kind == "raw") keys = s.keys;
+            printRun(label.c_str(), kind.c_str(), i, s, keys);
+            Series& to = series[kind];
+            to.wall.push_back(s.seconds);
+            to.cpu.push_back(s.cpu);
+            to.peak.push_back(s.peak / kMiB);
+            to.last = s;
+        }
     }
-    const double raw = median(rawWall);
-    const double scan = median(scanWall);
-    std::printf("%-20s median: raw %.3f s (%.0f keys/s, CPU %.3f s, %.1f MiB), scan %.3f s "
-                "(%.0f keys/s, CPU %.3f s, %.1f MiB), ratio %.3f\n",
-                label.c_str(), raw, keys / raw, median(rawCpu), median(rawPeak), scan,
-                keys / scan, median(scanCpu), median(scanPeak), scan / raw);
-    std::printf("%-20s scan kept %zu candidates, logged %ld messages\n", "", last.candidates,
-                last.messages);
+    const double raw = median(series["raw"].wall);
+    for (const std::string& kind : kinds) {
+        Series& s = series[kind];
+        const double wall = median(s.wall);
+        std::printf("%-20s median %-4s %9.3f s %9.3f CPU s %9.0f keys/s %6.1f MiB  ratio %.3f\n",
+                    label.c_str(), kind.c_str(), wall, median(s.cpu), keys / wall,
+                    median(s.peak), wall / raw);
+    }
+    std::printf("%-20s scan kept %zu candidates, logged %ld messages\n", "",
+                series["scan"].last.candidates, series["scan"].last.messages);
     std::fflush(stdout);
 }
 
-int runDriver(int hiveKeys, int runs, const std::string& only, bool keep) {
+int runDriver(int hiveKeys, int runs, const std::string& only, bool keep, bool split) {
     generate(hiveKeys);
     std::printf("%-20s %-5s %3s %9s %9s %9s %11s %9s\n", "hive", "walk", "run", "keys",
                 "seconds", "CPU s", "keys/s", "peak MiB");
     for (const char* which : {"hklm", "generated"}) {
-        if (only.empty() || only == which) measure(which, hiveKeys, runs);
+        if (only.empty() || only == which) measure(which, hiveKeys, runs, split);
     }
     if (!keep) removeHive(hiveKeys);
     return 0;
@@ -433,6 +459,7 @@ int runDriver(int hiveKeys, int runs, const std::string& only, bool keep) {
 
 int main(int argc, char** argv) {
     bool keep = false;
+    bool split = false;
     int runs = Velmar::kDefaultRuns;
     int keys = Velmar::kDefaultKeys;
     std::string only;
@@ -443,6 +470,7 @@ int main(int argc, char** argv) {
             return Velmar::runChild(argv[i + 1], argv[i + 2], std::atoi(argv[i + 3]));
         }
         if (arg == "--keep") keep = true;
+        if (arg == "--split") split = true;
         if (arg == "--generate" || arg == "--remove") action = arg;
         if (arg == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
         if (arg == "--keys" && i + 1 < argc) keys = std::max(5000, std::atoi(argv[++i]));
@@ -456,5 +484,5 @@ int main(int argc, char** argv) {
         Velmar::removeHive(keys);
         return 0;
     }
-    return Velmar::runDriver(keys, runs, only, keep);
+    return Velmar::runDriver(keys, runs, only, keep, split);
 }
