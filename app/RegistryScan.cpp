@@ -8,7 +8,6 @@
 #include "shared/library/common/win32/RegistryKey.h"
 
 #include <algorithm>
-#include <map>
 #include <vector>
 
 namespace Velmar {
@@ -18,20 +17,10 @@ namespace {
 // The debug levels at which the walk reports each key and its counts.
 constexpr int32_t kKeyDebugLevel = 4;
 constexpr int32_t kDetailDebugLevel = 5;
-// The registry's limits on names, in characters with the terminating zero; an
-// ANSI name may take more bytes, and the buffers grow when the registry asks.
-constexpr DWORD kKeyNameRoom = 256;
-constexpr DWORD kValueNameRoom = 16384;
-constexpr size_t kNameRoomCeiling = size_t{1} << 20;
-constexpr size_t kInitialDataRoom = 4096;  // bytes of value data
 // Expansion starts with this many bytes per character of the text.
 constexpr size_t kExpansionFactor = 4;
 constexpr char kDefaultValueName[] = "(Default)";
 constexpr char kReferenceStart[] = "${";
-
-bool isTextType(DWORD type) {
-    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
-}
 
 // References in registry texts name values of the suite key.
 class SuiteValues : public ReferenceSource {
@@ -41,6 +30,23 @@ public:
     }
 };
 
+// One value of a key as the listing gave it: its text only for a text type
+// whose data could be had.
+struct Value {
+    std::string name;
+    DWORD type = REG_NONE;
+    bool hasText = false;
+    std::string text;
+};
+
+// A key whose subkeys are still to be visited: it stays open so that each of
+// them is opened from it by its own name. The walk holds one per level of depth.
+struct Frame {
+    RegistryKey key;
+    std::string path;
+    std::vector<std::string> waiting;  // in listing order, taken from the back
+};
+
 class Walk {
 public:
     Walk(HKEY root, const std::string& rootName, bool view32, CandidateSink& sink, AppLog& log)
@@ -48,51 +54,77 @@ public:
           rootName_(rootName),
           view_(view32 ? RegistryView::kThirtyTwoBit : RegistryView::kOwn),
           sink_(sink),
-          log_(log), name_(kValueNameRoom), data_(kInitialDataRoom) {}
+          log_(log) {}
 
+    // Each queued path is opened from the root, every key below it from its
+    // parent. Last in, first out at every level: depth first, the subkeys of a
+    // key in the reverse of their listing order.
     void run(std::deque<std::string>& queue) {
-        const bool keyLines = log_.debugLevel() >= kKeyDebugLevel;
+        keyLines_ = log_.debugLevel() >= kKeyDebugLevel;
         detail_ = log_.debugLevel() >= kDetailDebugLevel;
         while (!queue.empty()) {
             std::string path = std::move(queue.back());
             queue.pop_back();
-            if (keyLines && !path.empty()) {
-                log_.debug(kKeyDebugLevel, "Scanning key \"%s\\%s\"...", {rootName_, path});
+            const std::string name = path;
+            visit(root_, name, std::move(path));
+            while (!frames_.empty()) {
+                Frame& top = frames_.back();
+                if (top.waiting.empty()) {
+                    frames_.pop_back();
+                    continue;
+                }
+                const std::string child = std::move(top.waiting.back());
+                top.waiting.pop_back();
+                const HKEY parent = top.key.get();
+                visit(parent, child, top.path.empty() ? child : top.path + "\\" + child);
             }
-            visit(path, queue);
         }
     }
 
 private:
-    void visit(const std::string& path, std::deque<std::string>& queue) {
+    // Opens `name` below `parent` as the key `path` and looks at it; a key
+    // with subkeys stays open on frames_ until they are done.
+    void visit(HKEY parent, const std::string& name, std::string path) {
+        if (keyLines_ && !path.empty()) {
+            log_.debug(kKeyDebugLevel, "Scanning key \"%s\\%s\"...", {rootName_, path});
+        }
         // One handle serves both listings; a key that lets its subkeys be
         // listed but not its values is opened again for the subkeys alone.
         RegistryKey key;
         bool valuesOpen = true;
-        if (key.open(root_, path, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE, view_) !=
+        if (key.open(parent, name, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE, view_) !=
             ERROR_SUCCESS) {
             valuesOpen = false;
-            if (key.open(root_, path, KEY_ENUMERATE_SUB_KEYS, view_) != ERROR_SUCCESS) {
+            if (key.open(parent, name, KEY_ENUMERATE_SUB_KEYS, view_) != ERROR_SUCCESS) {
                 log_.message(kSeverityWarning, AppMessage::kSubKeysUnlisted, {rootName_, path});
                 return;
             }
         }
-        if (!listSubKeys(key.get())) {
+        std::vector<std::string> subKeys;
+        subKeyList_.reset(key.get());
+        while (subKeyList_.next()) subKeys.push_back(subKeyList_.name());
+        if (subKeyList_.result() != ERROR_SUCCESS) {
             log_.message(kSeverityWarning, AppMessage::kSubKeysUnlisted, {rootName_, path});
             return;
         }
         if (detail_) {
             log_.debug(kDetailDebugLevel, "   Got %i subkey(s).",
-                       {static_cast<int32_t>(subKeys_.size())});
+                       {static_cast<int32_t>(subKeys.size())});
         }
-        const std::string prefix = path.empty() ? path : path + "\\";
-        for (const std::string& name : subKeys_) queue.push_back(prefix + name);
-        if (path.empty()) return;  // the hive's own values are not looked at
+        // The hive's own values are not looked at.
+        if (!path.empty()) visitValues(key, path, valuesOpen);
+        if (!subKeys.empty()) {
+            frames_.push_back({std::move(key), std::move(path), std::move(subKeys)});
+        }
+    }
 
+    void visitValues(const RegistryKey& key, const std::string& path, bool valuesOpen) {
         // Only a key named like an executable is one: below Applications\x.exe
         // the keys "shell", "open" and "command" name nothing.
-        const std::string keyName = fileName(path);
-        if (hasExeMarker(keyName)) sink_.processCandidate(keyName);
+        if (hasExeMarker(path)) {
+            const std::string keyName = fileName(path);
+            if (hasExeMarker(keyName)) sink_.processCandidate(keyName);
+        }
         // A key whose values cannot be opened is a failure other than a denied listing.
         const LONG listed = valuesOpen ? listValues(key.get()) : ERROR_INVALID_HANDLE;
         if (listed == ERROR_ACCESS_DENIED) {
@@ -106,86 +138,59 @@ private:
         }
         if (detail_) {
             log_.debug(kDetailDebugLevel, "   Got %i value(s).",
-                       {static_cast<int32_t>(values_.size())});
+                       {static_cast<int32_t>(order_.size())});
         }
-        for (const auto& value : values_) visitValue(key, path, value.first, value.second);
+        for (const Value* value : order_) visitValue(path, *value);
     }
 
-    // Fills subKeys_ in listing order; false on an enumeration error.
-    bool listSubKeys(HKEY key) {
-        subKeys_.clear();
-        std::vector<char>& name = keyName_;
-        if (name.size() < kKeyNameRoom) name.resize(kKeyNameRoom);
-        for (DWORD index = 0;;) {
-            DWORD length = static_cast<DWORD>(name.size());
-            const LONG rc = ::RegEnumKeyExA(key, index, name.data(), &length, nullptr, nullptr,
-                                            nullptr, nullptr);
-            if (rc == ERROR_NO_MORE_ITEMS) return true;
-            if (rc == ERROR_MORE_DATA && name.size() < kNameRoomCeiling) {
-                name.resize(name.size() * 2);
-                continue;  // the same index again
-            }
-            if (rc != ERROR_SUCCESS) return false;
-            subKeys_.emplace_back(name.data(), length);
-            ++index;
-        }
-    }
-
-    // Fills values_ (ordered by name) with each value's type; the registry's
-    // result of the first failed enumeration, ERROR_SUCCESS at the end.
+    // Fills order_ with the key's values from one listing, ascending by name
+    // (the registry lists them as they were written); the registry's result.
     LONG listValues(HKEY key) {
-        values_.clear();
-        for (DWORD index = 0;;) {
-            DWORD length = static_cast<DWORD>(name_.size());
-            DWORD type = 0;
-            const LONG rc = ::RegEnumValueA(key, index, name_.data(), &length, nullptr, &type,
-                                            nullptr, nullptr);
-            if (rc == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
-            if (rc == ERROR_MORE_DATA && name_.size() < kNameRoomCeiling) {
-                name_.resize(name_.size() * 2);
-                continue;
-            }
-            if (rc != ERROR_SUCCESS) return rc;
-            values_[std::string(name_.data(), length)] = type;
-            ++index;
+        size_t count = 0;
+        valueList_.reset(key);
+        while (valueList_.next()) {
+            if (count == values_.size()) values_.emplace_back();
+            Value& value = values_[count++];
+            value.name = valueList_.name();
+            value.type = valueList_.type();
+            value.hasText = valueList_.text(value.text);
         }
+        order_.clear();
+        for (size_t i = 0; i < count; ++i) order_.push_back(&values_[i]);
+        std::sort(order_.begin(), order_.end(),
+                  [](const Value* a, const Value* b) { return a->name < b->name; });
+        return valueList_.result();
     }
 
-    void visitValue(const RegistryKey& key, const std::string& path, const std::string& name, DWORD type) {
+    void visitValue(const std::string& path, const Value& value) {
+        const std::string& name = value.name;
         if (hasExeMarker(name) && !sink_.processCandidate(name)) {
             sink_.processCandidate(fileName(name));
         }
-        if (!isTextType(type)) return;
+        if (!isRegistryTextType(value.type)) return;
         if (detail_) {
             log_.debug(kDetailDebugLevel, "   Value name \"%s\"...",
                        {name.empty() ? std::string(kDefaultValueName) : name});
         }
-        std::string text;
-        if (!readText(key, name, text)) {
+        if (!value.hasText) {
             log_.message(kSeverityWarning, AppMessage::kValueTextUnreadable,
                          {name, rootName_, path});
             return;
         }
-        if (!hasExeMarker(text)) return;
-        for (std::string& piece : splitExecutablePaths(text)) {
-            if (type == REG_EXPAND_SZ) piece = expandEnvironment(piece, log_);
+        // A reference may bring a marker in, so references go first.
+        const std::string* text = &value.text;
+        std::string resolved;
+        if (text->find(kReferenceStart) != std::string::npos) {
+            resolved = *text;
+            SuiteValues suite;
+            resolveReferences(resolved, suite);
+            text = &resolved;
+        }
+        if (!hasExeMarker(*text)) return;
+        for (std::string& piece : splitExecutablePaths(*text)) {
+            if (value.type == REG_EXPAND_SZ) piece = expandEnvironment(piece, log_);
             sink_.processCandidate(std::move(piece));
         }
-    }
-
-    // The value's text, trailing zeros removed, suite references resolved;
-    // false when it cannot be read or is no longer text.
-    bool readText(const RegistryKey& key, const std::string& name, std::string& text) {
-        // The buffer keeps its largest size from value to value.
-        data_.resize(data_.capacity());
-        DWORD type = 0;
-        if (key.readValue(name, type, data_) != ERROR_SUCCESS || !isTextType(type)) return false;
-        text = textFromRegistryData(data_.data(), data_.size());
-        if (text.find(kReferenceStart) != std::string::npos) {
-            SuiteValues suite;
-            resolveReferences(text, suite);
-        }
-        return true;
     }
 
     HKEY root_;
@@ -193,31 +198,17 @@ private:
     RegistryView view_;
     CandidateSink& sink_;
     AppLog& log_;
+    bool keyLines_ = false;
     bool detail_ = false;
+    std::vector<Frame> frames_;
     // Kept from key to key so that the walk allocates only when a key needs more.
-    std::vector<char> keyName_;
-    std::vector<char> name_;
-    std::vector<char> data_;
-    std::vector<std::string> subKeys_;
-    std::map<std::string, DWORD> values_;
+    SubKeyIterator subKeyList_;
+    ValueIterator valueList_;
+    std::vector<Value> values_;
+    std::vector<const Value*> order_;
 };
 
 }  // namespace
-
-bool hiveRootKey(const std::string& name, HKEY& root) {
-    static const std::pair<const char*, HKEY> hives[] = {
-        {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT}, {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
-        {"HKEY_CURRENT_USER", HKEY_CURRENT_USER}, {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
-        {"HKEY_USERS", HKEY_USERS},
-    };
-    for (const auto& hive : hives) {
-        if (name == hive.first) {
-            root = hive.second;
-            return true;
-        }
-    }
-    return false;
-}
 
 void scanRegistryRoot(HKEY root, const std::string& rootName, bool view32,
                       std::deque<std::string>& keyQueue, CandidateSink& sink, AppLog& log) {

@@ -1,15 +1,23 @@
-// Registry scan benchmark, run under Wine or on Windows.
+// Registry scan benchmark, run under Wine or on Windows (bench/run-registry-bench
+// runs it in a prefix of its own, for both builds).
 //
-//   registry_bench [--keep] [--runs N]
+//   registry_bench [--keys N] [--runs N] [--only hklm|generated] [--keep] [--split]
+//   registry_bench --generate [--keys N]     make the generated hive and stop
+//   registry_bench --remove [--keys N]       remove it
 //
-// Builds a hive of 200,000 keys below HKEY_CURRENT_USER\Software\StocksweepBench
-// (once; "--keep" leaves it for the next run), with executable paths scattered
-// through key names, value names and value texts of every text type. Then it
-// walks HKEY_LOCAL_MACHINE and the generated hive, each with the application's
-// registry scan (at debug level 0, candidates cleaned, tested on disk and
-// collected) and with a minimal walk that makes the same registry calls and
-// nothing else. Every walk runs in a process of its own, so that its peak
-// memory is its own. Prints keys per second, peak memory and the time ratio.
+// The generated hive holds about N keys (200,000 unless told; a multiple of
+// 5,000) with three values each, below HKEY_CURRENT_USER\Software, which is
+// HKEY_USERS\<user>; executable paths are scattered through key names, value
+// names and value texts of every text type. It is made once and kept until
+// "--remove" (or a run without "--keep").
+//
+// Each hive, HKEY_LOCAL_MACHINE and the generated one (walked from
+// HKEY_USERS), is walked by the application's registry scan (at debug level 0,
+// candidates cleaned, tested on disk and collected) and by a raw walk of its
+// own: every key opened from its parent, its subkeys listed, its values listed
+// with their data, one registry call per item, nothing else. Every walk runs
+// in a process of its own, so that its peak memory is its own; the two walks
+// take turns, run after run. Prints every run, then the medians and the ratio.
 #include "app/CandidateFilesWin.h"
 #include "app/CandidateSet.h"
 #include "app/RegistryScan.h"
@@ -33,12 +41,12 @@
 namespace Velmar {
 namespace {
 
-constexpr char kBenchKey[] = "Software\\StocksweepBench";
+constexpr char kBenchKeyBase[] = "Software\\StocksweepBench";
 constexpr char kCompleteValue[] = "complete";
-// 50 x 40 x 100 leaves, plus the 2,050 keys above them: 202,050 keys.
+// 50 top keys, each with `middles` keys of 100 leaves: 5,000 leaves per middle level.
 constexpr int kTop = 50;
-constexpr int kMiddle = 40;
 constexpr int kLeaves = 100;
+constexpr int kDefaultKeys = 200000;
 constexpr int kDefaultRuns = 3;
 
 // A log at debug level 0 that only counts what reaches it.
@@ -49,7 +57,17 @@ public:
     void message(Severity, int32_t, const LogParams&) override { ++messages; }
     long debugs = 0;
     long messages = 0;
-    double cpu = 0;
+};
+
+// Counts the paths handed on and takes none: the scan's own work without the
+// candidates' cleaning, disk tests and bookkeeping.
+class CountingSink : public CandidateSink {
+public:
+    bool processCandidate(std::string) override {
+        ++paths;
+        return false;
+    }
+    size_t paths = 0;
 };
 
 // Every executable keeps its own name: the resolver is not part of this walk.
@@ -67,11 +85,15 @@ void check(LONG rc, const std::string& what) {
     }
 }
 
-void setText(HKEY key, const std::string& name, DWORD type, const std::string& data) {
+void setBytes(HKEY key, const std::string& name, DWORD type, const std::string& data) {
     check(::RegSetValueExA(key, name.c_str(), 0, type,
                            reinterpret_cast<const BYTE*>(data.data()),
-                           static_cast<DWORD>(data.size() + 1)),
+                           static_cast<DWORD>(data.size())),
           "RegSetValueExA " + name);
+}
+
+void setText(HKEY key, const std::string& name, DWORD type, const std::string& data) {
+    setBytes(key, name, type, data + '\0');
 }
 
 UniqueHKey createKey(HKEY parent, const std::string& name) {
@@ -82,10 +104,19 @@ UniqueHKey createKey(HKEY parent, const std::string& name) {
     return key;
 }
 
-// One leaf: two values always; every 7th an executable in a REG_SZ command
-// line, every 13th a REG_EXPAND_SZ, every 29th a REG_MULTI_SZ, every 31st a
-// value named like a path, every 97th key named like an executable. About one
-// path in four names a file that exists.
+std::string benchKey(int keys) {
+    return kBenchKeyBase + std::to_string(keys);
+}
+
+int middlesFor(int keys) {
+    return std::max(1, keys / (kTop * kLeaves));
+}
+
+// One leaf, three values: a DWORD, a description, and a third that is every
+// 7th key an executable in a REG_SZ command line, every 13th a REG_EXPAND_SZ,
+// every 29th a REG_MULTI_SZ of two, every 31st a value named like a path, and
+// else a location without a program. Every 97th key is named like an
+// executable. About one path in four names a file that exists.
 void fillLeaf(HKEY middle, int n) {
     const std::string name = n % 97 == 0 ? "prog" + std::to_string(n) + ".exe"
                                          : "key" + std::to_string(n);
@@ -99,35 +130,36 @@ void fillLeaf(HKEY middle, int n) {
     const std::string exe = n % 4 == 0 ? "C:\\windows\\system32\\notepad.exe"
                                        : "C:\\Program Files\\App" + std::to_string(n % 500) +
                                              "\\tool" + std::to_string(n % 7) + ".exe";
-    if (n % 7 == 0) setText(leaf.get(), "Command", REG_SZ, "\"" + exe + "\" /run %1");
-    if (n % 13 == 0) {
+    if (n % 7 == 0) {
+        setText(leaf.get(), "Command", REG_SZ, "\"" + exe + "\" /run %1");
+    } else if (n % 13 == 0) {
         setText(leaf.get(), "Expand", REG_EXPAND_SZ, "%SystemRoot%\\system32\\regedit.exe -s");
+    } else if (n % 29 == 0) {
+        setBytes(leaf.get(), "List", REG_MULTI_SZ,
+                 exe + '\0' + "D:\\Other\\x" + std::to_string(n) + ".EXE" + '\0' + '\0');
+    } else if (n % 31 == 0) {
+        setText(leaf.get(), exe, REG_SZ, "installed");
+    } else {
+        setText(leaf.get(), "Location", REG_SZ, "C:\\Data\\Entry" + std::to_string(n));
     }
-    if (n % 29 == 0) {
-        std::string multi = exe + '\0' + "D:\\Other\\x" + std::to_string(n) + ".EXE";
-        check(::RegSetValueExA(leaf.get(), "List", 0, REG_MULTI_SZ,
-                               reinterpret_cast<const BYTE*>(multi.data()),
-                               static_cast<DWORD>(multi.size() + 2)),
-              "RegSetValueExA List");
-    }
-    if (n % 31 == 0) setText(leaf.get(), exe, REG_SZ, "installed");
 }
 
-void generate() {
-    UniqueHKey base = createKey(HKEY_CURRENT_USER, kBenchKey);
+void generate(int keys) {
+    UniqueHKey base = createKey(HKEY_CURRENT_USER, benchKey(keys));
     DWORD done = 0;
     DWORD size = sizeof(done);
     if (::RegQueryValueExA(base.get(), kCompleteValue, nullptr, nullptr,
                            reinterpret_cast<BYTE*>(&done), &size) == ERROR_SUCCESS && done) {
         return;
     }
+    const int middles = middlesFor(keys);
     std::printf("generating %d keys below HKEY_CURRENT_USER\\%s...\n",
-                kTop * kMiddle * kLeaves + kTop * kMiddle + kTop, kBenchKey);
+                kTop * middles * kLeaves + kTop * middles + kTop, benchKey(keys).c_str());
     std::fflush(stdout);
     int n = 0;
     for (int t = 0; t < kTop; ++t) {
         UniqueHKey top = createKey(base.get(), "Top" + std::to_string(t));
-        for (int m = 0; m < kMiddle; ++m) {
+        for (int m = 0; m < middles; ++m) {
             UniqueHKey middle = createKey(top.get(), "Mid" + std::to_string(m));
             for (int l = 0; l < kLeaves; ++l) fillLeaf(middle.get(), ++n);
         }
@@ -138,64 +170,69 @@ void generate() {
           "RegSetValueExA complete");
 }
 
-bool isTextType(DWORD type) {
-    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+void removeHive(int keys) {
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, benchKey(keys).c_str());
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, benchKey(keys).c_str());
 }
 
-// The same registry calls as the scan, in the same order, and nothing else.
-long minimalWalk(HKEY root, const std::string& start, bool view32) {
-    const REGSAM view = view32 ? KEY_WOW64_32KEY : 0;
-    std::deque<std::string> queue{start};
-    std::vector<char> name(16384);
-    std::vector<char> data(4096);
-    long keys = 0;
-    while (!queue.empty()) {
-        const std::string path = std::move(queue.back());
-        queue.pop_back();
-        ++keys;
+// The least a walk of the whole hive must do, written without the program's
+// code: open each key from its parent, list its subkeys, list its values with
+// their data, one registry call per item (again only when a buffer was too
+// small), depth first.
+class RawWalk {
+public:
+    explicit RawWalk(REGSAM view) : view_(view), name_(16384), data_(4096) {}
+
+    long walk(HKEY parent, const std::string& name) {
         UniqueHKey key;
-        bool values = true;
-        if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | view,
-                            key.put()) != ERROR_SUCCESS) {
-            values = false;
-            if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | view,
-                                key.put()) != ERROR_SUCCESS) {
+        if (::RegOpenKeyExA(parent, name.c_str(), 0, KEY_READ | view_, key.put()) !=
+            ERROR_SUCCESS) {
+            return 0;
+        }
+        std::vector<std::string> subKeys;
+        for (DWORD i = 0;;) {
+            DWORD length = static_cast<DWORD>(name_.size());
+            const LONG rc = ::RegEnumKeyExA(key.get(), i, name_.data(), &length, nullptr,
+                                            nullptr, nullptr, nullptr);
+            if (rc == ERROR_MORE_DATA) {
+                name_.resize(name_.size() * 2);
                 continue;
             }
+            if (rc != ERROR_SUCCESS) break;
+            subKeys.emplace_back(name_.data(), length);
+            ++i;
         }
-        for (DWORD i = 0;; ++i) {
-            DWORD length = static_cast<DWORD>(name.size());
-            if (::RegEnumKeyExA(key.get(), i, name.data(), &length, nullptr, nullptr, nullptr,
-                                nullptr) != ERROR_SUCCESS) {
-                break;
-            }
-            queue.push_back(path.empty() ? std::string(name.data(), length)
-                                         : path + "\\" + std::string(name.data(), length));
-        }
-        if (path.empty() || !values) continue;
-        std::vector<std::pair<std::string, DWORD>> names;
-        for (DWORD i = 0;; ++i) {
-            DWORD length = static_cast<DWORD>(name.size());
+        for (DWORD i = 0;;) {
+            DWORD length = static_cast<DWORD>(name_.size());
+            DWORD size = static_cast<DWORD>(data_.size());
             DWORD type = 0;
-            if (::RegEnumValueA(key.get(), i, name.data(), &length, nullptr, &type, nullptr,
-                                nullptr) != ERROR_SUCCESS) {
-                break;
+            const LONG rc = ::RegEnumValueA(key.get(), i, name_.data(), &length, nullptr, &type,
+                                            reinterpret_cast<BYTE*>(data_.data()), &size);
+            if (rc == ERROR_MORE_DATA) {
+                if (size > data_.size()) {
+                    data_.resize(size);
+                } else {
+                    name_.resize(name_.size() * 2);
+                }
+                continue;
             }
-            names.emplace_back(std::string(name.data(), length), type);
+            if (rc != ERROR_SUCCESS) break;
+            bytes_ += size;
+            ++i;
         }
-        for (const auto& value : names) {
-            if (!isTextType(value.second)) continue;
-            DWORD size = static_cast<DWORD>(data.size());
-            if (::RegQueryValueExA(key.get(), value.first.c_str(), nullptr, nullptr,
-                                   reinterpret_cast<BYTE*>(data.data()), &size) == ERROR_MORE_DATA) {
-                data.resize(size);
-                ::RegQueryValueExA(key.get(), value.first.c_str(), nullptr, nullptr,
-                                   reinterpret_cast<BYTE*>(data.data()), &size);
-            }
-        }
+        long keys = 1;
+        for (auto it = subKeys.rbegin(); it != subKeys.rend(); ++it) keys += walk(key.get(), *it);
+        return keys;
     }
-    return keys;
-}
+
+    size_t bytes() const { return bytes_; }
+
+private:
+    REGSAM view_;
+    std::vector<char> name_;
+    std::vector<char> data_;
+    size_t bytes_ = 0;
+};
 
 struct Target {
     const char* label;
@@ -205,9 +242,35 @@ struct Target {
     bool view32;
 };
 
-std::vector<Target> targets() {
-    return {{"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "", isWow64()},
-            {"generated hive", HKEY_CURRENT_USER, "HKEY_CURRENT_USER", kBenchKey, false}};
+// The generated hive's path below HKEY_USERS: the user key that holds it.
+std::string generatedBelowUsers(int keys) {
+    UniqueHKey users;
+    check(::RegOpenKeyExA(HKEY_USERS, "", 0, KEY_ENUMERATE_SUB_KEYS, users.put()),
+          "RegOpenKeyExA HKEY_USERS");
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = sizeof(name);
+        if (::RegEnumKeyExA(users.get(), i, name, &length, nullptr, nullptr, nullptr,
+                            nullptr) != ERROR_SUCCESS) {
+            break;
+        }
+        const std::string path = std::string(name, length) + "\\" + benchKey(keys);
+        UniqueHKey probe;
+        if (::RegOpenKeyExA(HKEY_USERS, path.c_str(), 0, KEY_READ, probe.put()) ==
+            ERROR_SUCCESS) {
+            return path;
+        }
+    }
+    std::fprintf(stderr, "registry_bench: no generated hive of %d keys below HKEY_USERS\n",
+                 keys);
+    std::exit(2);
+}
+
+Target target(const std::string& which, int keys) {
+    if (which == "hklm") {
+        return {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "", isWow64()};
+    }
+    return {"generated", HKEY_USERS, "HKEY_USERS", generatedBelowUsers(keys), isWow64()};
 }
 
 size_t peakPrivateBytes() {
@@ -231,22 +294,30 @@ double processCpuSeconds() {
 
 // One walk in this process: prints
 // "<keys> <seconds> <peak bytes> <candidates> <messages> <cpu seconds>".
-int runChild(const std::string& kind, size_t targetIndex) {
-    const Target target = targets().at(targetIndex);
+int runChild(const std::string& kind, const std::string& which, int hiveKeys) {
+    const Target t = target(which, hiveKeys);
     const double cpuBefore = processCpuSeconds();
     const auto begin = std::chrono::steady_clock::now();
     long keys = 0;
     size_t candidates = 0;
     long messages = 0;
-    if (kind == "minimal") {
-        keys = minimalWalk(target.root, target.start, target.view32);
+    if (kind == "raw") {
+        RawWalk walk(t.view32 ? KEY_WOW64_32KEY : 0);
+        keys = walk.walk(t.root, t.start);
+    } else if (kind == "walk") {
+        CountingSink sink;
+        CountingLog log;
+        std::deque<std::string> queue{t.start};
+        scanRegistryRoot(t.root, t.rootName, t.view32, queue, sink, log);
+        candidates = sink.paths;
+        messages = log.messages;
     } else {
         CandidateFilesWin files;
         FileNameResolver resolver;
         CountingLog log;
         CandidateSet set(files, resolver, log);
-        std::deque<std::string> queue{target.start};
-        scanRegistryRoot(target.root, target.rootName, target.view32, queue, set, log);
+        std::deque<std::string> queue{t.start};
+        scanRegistryRoot(t.root, t.rootName, t.view32, queue, set, log);
         candidates = set.candidates().size();
         messages = log.messages;
     }
@@ -264,7 +335,7 @@ std::string ownPath() {
 }
 
 // Runs this program for one walk; its output line, read from a file.
-std::string runWalk(const std::string& kind, size_t targetIndex) {
+std::string runWalk(const std::string& kind, const std::string& which, int hiveKeys) {
     char temp[MAX_PATH];
     ::GetTempPathA(sizeof(temp), temp);
     const std::string out = std::string(temp) + "registry_bench_" +
@@ -279,8 +350,8 @@ std::string runWalk(const std::string& kind, size_t targetIndex) {
     startup.hStdOutput = file.get();
     startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION info{};
-    std::string command = "\"" + ownPath() + "\" --child " + kind + " " +
-                          std::to_string(targetIndex);
+    std::string command = "\"" + ownPath() + "\" --child " + kind + " " + which + " " +
+                          std::to_string(hiveKeys);
     if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                           &startup, &info)) {
         return "";
@@ -306,8 +377,8 @@ struct Sample {
     double cpu = 0;
 };
 
-Sample runOnce(const std::string& kind, size_t targetIndex) {
-    std::istringstream line(runWalk(kind, targetIndex));
+Sample runOnce(const std::string& kind, const std::string& which, int hiveKeys) {
+    std::istringstream line(runWalk(kind, which, hiveKeys));
     Sample s;
     line >> s.keys >> s.seconds >> s.peak >> s.candidates >> s.messages >> s.cpu;
     if (!line) {
@@ -317,42 +388,69 @@ Sample runOnce(const std::string& kind, size_t targetIndex) {
     return s;
 }
 
-// The fastest of `runs` runs of each walk, the two taking turns so that a
-// change in the machine's load falls on both.
-std::pair<Sample, Sample> bestPair(size_t targetIndex, int runs) {
-    Sample minimal;
-    Sample scan;
-    for (int i = 0; i < runs; ++i) {
-        const Sample m = runOnce("minimal", targetIndex);
-        const Sample s = runOnce("scan", targetIndex);
-        if (i == 0 || m.seconds < minimal.seconds) minimal = m;
-        if (i == 0 || s.seconds < scan.seconds) scan = s;
-    }
-    return {minimal, scan};
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-int runDriver(bool keep, int runs) {
-    generate();
-    std::printf("%-20s %-8s %9s %10s %12s %10s %8s %10s\n", "hive", "walk", "keys", "seconds",
-                "keys/second", "peak MiB", "ratio", "own CPU s");
-    for (size_t t = 0; t < targets().size(); ++t) {
-        const auto samples = bestPair(t, runs);
-        const Sample& minimal = samples.first;
-        const Sample& scan = samples.second;
-        const double mib = 1024.0 * 1024.0;
-        std::printf("%-20s %-8s %9ld %10.3f %12.0f %10.1f %8s %10.3f\n", targets()[t].label,
-                    "minimal", minimal.keys, minimal.seconds, minimal.keys / minimal.seconds,
-                    minimal.peak / mib, "", minimal.cpu);
-        std::printf("%-20s %-8s %9ld %10.3f %12.0f %10.1f %8.3f %10.3f\n", targets()[t].label,
-                    "scan", minimal.keys, scan.seconds, minimal.keys / scan.seconds,
-                    scan.peak / mib, scan.seconds / minimal.seconds, scan.cpu);
-        std::printf("%-20s candidates kept %zu, messages %ld\n", "", scan.candidates,
-                    scan.messages);
+constexpr double kMiB = 1024.0 * 1024.0;
+
+void printRun(const char* label, const char* kind, int run, const Sample& s, long keys) {
+    std::printf("%-20s %-5s %3d %9ld %9.3f %9.3f %11.0f %9.1f\n", label, kind, run, keys,
+                s.seconds, s.cpu, keys / s.seconds, s.peak / kMiB);
+    std::fflush(stdout);
+}
+
+struct Series {
+    std::vector<double> wall, cpu, peak;
+    Sample last;
+};
+
+// The raw walk and the scan take turns, `runs` times, so that a change in the
+// machine's load falls on both; the medians of each. With `split`, each round
+// also runs the scan with a sink that takes no path ("walk"), which tells the
+// scan's registry work from its candidates' processing.
+void measure(const std::string& which, int hiveKeys, int runs, bool split) {
+    const std::string label = which == "hklm" ? "HKEY_LOCAL_MACHINE"
+                                              : "generated " + std::to_string(hiveKeys);
+    std::vector<std::string> kinds = {"raw", "scan"};
+    if (split) kinds.push_back("walk");
+    std::map<std::string, Series> series;
+    long keys = 0;
+    for (int i = 1; i <= runs; ++i) {
+        for (const std::string& kind : kinds) {
+            const Sample s = runOnce(kind, which, hiveKeys);
+            if (kind == "raw") keys = s.keys;
+            printRun(label.c_str(), kind.c_str(), i, s, keys);
+            Series& to = series[kind];
+            to.wall.push_back(s.seconds);
+            to.cpu.push_back(s.cpu);
+            to.peak.push_back(s.peak / kMiB);
+            to.last = s;
+        }
     }
-    if (!keep) {
-        ::RegDeleteTreeA(HKEY_CURRENT_USER, kBenchKey);
-        ::RegDeleteKeyA(HKEY_CURRENT_USER, kBenchKey);
+    const double raw = median(series["raw"].wall);
+    for (const std::string& kind : kinds) {
+        Series& s = series[kind];
+        const double wall = median(s.wall);
+        std::printf("%-20s median %-4s %9.3f s %9.3f CPU s %9.0f keys/s %6.1f MiB  ratio %.3f\n",
+                    label.c_str(), kind.c_str(), wall, median(s.cpu), keys / wall,
+                    median(s.peak), wall / raw);
     }
+    std::printf("%-20s scan kept %zu candidates, logged %ld messages\n", "",
+                series["scan"].last.candidates, series["scan"].last.messages);
+    std::fflush(stdout);
+}
+
+int runDriver(int hiveKeys, int runs, const std::string& only, bool keep, bool split) {
+    generate(hiveKeys);
+    std::printf("%-20s %-5s %3s %9s %9s %9s %11s %9s\n", "hive", "walk", "run", "keys",
+                "seconds", "CPU s", "keys/s", "peak MiB");
+    for (const char* which : {"hklm", "generated"}) {
+        if (only.empty() || only == which) measure(which, hiveKeys, runs, split);
+    }
+    if (!keep) removeHive(hiveKeys);
     return 0;
 }
 
@@ -361,14 +459,30 @@ int runDriver(bool keep, int runs) {
 
 int main(int argc, char** argv) {
     bool keep = false;
+    bool split = false;
     int runs = Velmar::kDefaultRuns;
+    int keys = Velmar::kDefaultKeys;
+    std::string only;
+    std::string action;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--child" && i + 2 < argc) {
-            return Velmar::runChild(argv[i + 1], std::strtoul(argv[i + 2], nullptr, 10));
+        if (arg == "--child" && i + 3 < argc) {
+            return Velmar::runChild(argv[i + 1], argv[i + 2], std::atoi(argv[i + 3]));
         }
         if (arg == "--keep") keep = true;
+        if (arg == "--split") split = true;
+        if (arg == "--generate" || arg == "--remove") action = arg;
         if (arg == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
+        if (arg == "--keys" && i + 1 < argc) keys = std::max(5000, std::atoi(argv[++i]));
+        if (arg == "--only" && i + 1 < argc) only = argv[++i];
     }
-    return Velmar::runDriver(keep, runs);
+    if (action == "--generate") {
+        Velmar::generate(keys);
+        return 0;
+    }
+    if (action == "--remove") {
+        Velmar::removeHive(keys);
+        return 0;
+    }
+    return Velmar::runDriver(keys, runs, only, keep, split);
 }

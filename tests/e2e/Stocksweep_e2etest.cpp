@@ -230,6 +230,14 @@ protected:
         scan.setString("Run", "Missing", apps + "missing.exe");
         scan.setString("Run", "Mixed", apps + "zeta.Exe");
 
+        // A key whose whole path from the hive's root is longer than 260
+        // characters, which only its parent can open.
+        std::string deep = "Deep";
+        for (char c = 'a'; c < 'f'; ++c) deep += "\\" + std::string(50, c);
+        ASSERT_GT(scan.sub(deep).size(), 260u);
+        copyFile(testing::helperExe("ver_none"), apps + "deepkey.exe");
+        scan.setString(deep, "Tool", apps + "deepkey.exe");
+
         const std::string menu = profile.makeDir("Start Menu");
         testing::makeShortcut(menu + "Menu Tool.lnk", apps + "menu.exe");
 
@@ -308,6 +316,7 @@ TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
     } expected[] = {
         {"alpha.exe", "English Suite"},   // App Paths key, found on the search path
         {"beta.exe", "Neutral Tool"},     // value named by the full path
+        {"deepkey.exe", "deepkey"},       // below a key of a path past 260 characters
         {"delta.exe", "Delta_ Works"},    // second quoted path of a REG_SZ; mapped
         {"epsilon.exe", "epsilon"},       // REG_EXPAND_SZ, expanded
         {"gamma.exe", "gamma"},           // first quoted path of a REG_SZ

@@ -2,6 +2,7 @@
 
 #include "shared/library/common/win32/GrowAndRetry.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -138,21 +139,37 @@ bool removeTree(const std::string& dir) {
     return !rawExists(base);
 }
 
+namespace {
+
+// Removes every key below the open `key`, each opened from its parent by its
+// own name: a whole path may be longer than a root key lets open.
+bool deleteSubKeys(HKEY key, REGSAM view) {
+    for (;;) {
+        char name[1024];
+        DWORD length = sizeof(name);
+        if (::RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            return true;
+        }
+        UniqueHKey child;
+        if (::RegOpenKeyExA(key, name, 0, KEY_ALL_ACCESS | view, child.put()) != ERROR_SUCCESS ||
+            !deleteSubKeys(child.get(), view)) {
+            return false;
+        }
+        child.reset();
+        if (::RegDeleteKeyExA(key, name, view, 0) != ERROR_SUCCESS) return false;
+    }
+}
+
+}  // namespace
+
 bool deleteKeyTree(HKEY root, const std::string& path, REGSAM view) {
     UniqueHKey key;
     if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS | view, key.put()) !=
         ERROR_SUCCESS) {
         return true;
     }
-    for (;;) {
-        char name[1024];
-        DWORD length = sizeof(name);
-        if (::RegEnumKeyExA(key.get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS) {
-            break;
-        }
-        if (!deleteKeyTree(root, path + "\\" + name, view)) return false;
-    }
+    if (!deleteSubKeys(key.get(), view)) return false;
     key.reset();
     return ::RegDeleteKeyExA(root, path.c_str(), view, 0) == ERROR_SUCCESS;
 }
@@ -199,13 +216,24 @@ ScratchKey::~ScratchKey() {
 
 void ScratchKey::setBytes(const std::string& subKey, const std::string& name, DWORD type,
                           const void* data, DWORD size) const {
-    const std::string path = subKey.empty() ? path_ : sub(subKey);
+    // Created one component at a time from the scratch key, so that a sub-key
+    // whose whole path is longer than a root key lets open can be written too.
     UniqueHKey key;
-    if (::RegCreateKeyExA(root_, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr,
-                          key.put(), nullptr) != ERROR_SUCCESS ||
-        ::RegSetValueExA(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
-                         size) != ERROR_SUCCESS) {
-        throw std::runtime_error("cannot write " + path + " " + name);
+    bool made = ::RegCreateKeyExA(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_,
+                                  nullptr, key.put(), nullptr) == ERROR_SUCCESS;
+    for (size_t start = 0; made && !subKey.empty() && start <= subKey.size();) {
+        const size_t end = std::min(subKey.find('\\', start), subKey.size());
+        UniqueHKey child;
+        made = ::RegCreateKeyExA(key.get(), subKey.substr(start, end - start).c_str(), 0,
+                                 nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, child.put(),
+                                 nullptr) == ERROR_SUCCESS;
+        key = std::move(child);
+        start = end + 1;
+    }
+    if (!made || ::RegSetValueExA(key.get(), name.c_str(), 0, type,
+                                  static_cast<const BYTE*>(data), size) != ERROR_SUCCESS) {
+        throw std::runtime_error("cannot write " + (subKey.empty() ? path_ : sub(subKey)) +
+                                 " " + name);
     }
 }
 

@@ -16,9 +16,6 @@ namespace Velmar {
 
 namespace {
 
-// The first query of a string value goes into this many bytes; a longer value
-// is read again into the size the registry reports.
-constexpr DWORD kInitialValueBuffer = 100;
 // A DWORD is queried once into this many bytes.
 constexpr DWORD kDwordQueryBuffer = 100;
 // The first guess for the program's path.
@@ -43,25 +40,11 @@ ProcessValues& values() {
     return v;
 }
 
-struct HiveEntry {
-    const char* name;
-    HKEY root;
-};
-
-const HiveEntry* findHive(const std::string& name) {
-    static const HiveEntry hives[] = {
-        {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT}, {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
-        {"HKEY_CURRENT_USER", HKEY_CURRENT_USER}, {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
-        {"HKEY_USERS", HKEY_USERS},
-    };
-    for (const HiveEntry& hive : hives) {
-        if (name == hive.name) return &hive;
-    }
-    return nullptr;
-}
-
+// currentHive only ever holds a name of the hive table.
 HKEY currentRoot() {
-    return findHive(values().currentHive)->root;
+    HKEY root = HKEY_LOCAL_MACHINE;
+    hiveRootKey(values().currentHive, root);
+    return root;
 }
 
 RegistryView viewOf(bool view32) {
@@ -74,10 +57,6 @@ RegistryView viewOf(bool view32) {
 // Windows the process's own view is the only one.
 bool suiteView32() {
     return kBuiltFor64Bits || isWow64();
-}
-
-bool isStringType(DWORD type) {
-    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
 std::string modulePath() {
@@ -96,16 +75,14 @@ unsigned readRawString(const std::string& key, const std::string& valueName, std
     if (handle.open(currentRoot(), key, KEY_QUERY_VALUE, viewOf(view32)) != ERROR_SUCCESS) {
         return kRegUnreadable;
     }
+    LONG rc = ERROR_SUCCESS;
     try {
-        std::vector<char> buffer(kInitialValueBuffer);
-        DWORD type = 0;
-        if (handle.readValue(valueName, type, buffer) != ERROR_SUCCESS) return kRegUnreadable;
-        if (!isStringType(type)) return kRegWrongType;
-        text = textFromRegistryData(buffer.data(), buffer.size());
+        rc = handle.readText(valueName, text);
     } catch (const std::bad_alloc&) {
         return kRegOutOfMemory;
     }
-    return kRegOk;
+    if (rc == ERROR_UNSUPPORTED_TYPE) return kRegWrongType;
+    return rc == ERROR_SUCCESS ? kRegOk : kRegUnreadable;
 }
 
 // References in registry texts name values of the suite key.
@@ -204,7 +181,8 @@ std::string findConfigDirAbove(const std::string& start) {
 }
 
 bool selectHive(const std::string& name) {
-    if (findHive(name) == nullptr) return false;
+    HKEY root = nullptr;
+    if (!hiveRootKey(name, root)) return false;
     values().currentHive = name;
     return true;
 }
@@ -293,22 +271,22 @@ unsigned listValueNames(const std::string& key, std::map<std::string, uint32_t>&
     if (handle.open(currentRoot(), key, KEY_QUERY_VALUE, viewOf(view32)) != ERROR_SUCCESS) {
         return kRegUnreadable;
     }
-    std::vector<RegistryKey::ValueName> read;
-    const LONG rc = handle.valueNames(read);
-    for (const RegistryKey::ValueName& value : read) names[value.name] = value.type;
-    if (rc == ERROR_SUCCESS) return kRegOk;
-    return rc == ERROR_ACCESS_DENIED ? kRegAccessDenied : kRegEnumError;
+    ValueIterator value(handle.get(), ValueIterator::Content::kNamesOnly);
+    while (value.next()) names[value.name()] = value.type();
+    if (value.result() == ERROR_SUCCESS) return kRegOk;
+    return value.result() == ERROR_ACCESS_DENIED ? kRegAccessDenied : kRegEnumError;
 }
 
 unsigned listSubKeys(const std::string& key, std::vector<std::string>& names, bool view32) {
     names.clear();
     RegistryKey handle;
-    // Sizing the name buffer asks the key about itself, which needs KEY_QUERY_VALUE.
-    if (handle.open(currentRoot(), key, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE,
-                    viewOf(view32)) != ERROR_SUCCESS) {
+    if (handle.open(currentRoot(), key, KEY_ENUMERATE_SUB_KEYS, viewOf(view32)) !=
+        ERROR_SUCCESS) {
         return kRegUnreadable;
     }
-    return handle.subKeyNames(names) == ERROR_SUCCESS ? kRegOk : kRegEnumError;
+    SubKeyIterator subKey(handle.get());
+    while (subKey.next()) names.push_back(subKey.name());
+    return subKey.result() == ERROR_SUCCESS ? kRegOk : kRegEnumError;
 }
 
 unsigned readSuiteValue(const std::string& valueName, std::string& text) {

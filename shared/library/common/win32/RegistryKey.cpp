@@ -1,5 +1,6 @@
 #include "shared/library/common/win32/RegistryKey.h"
 
+#include "shared/library/common/SystemInfoRules.h"
 #include "shared/library/common/win32/GrowAndRetry.h"
 
 #include <algorithm>
@@ -8,49 +9,60 @@ namespace Velmar {
 
 namespace {
 
-// The registry's own limits on name lengths, in characters without the
-// terminating zero; used when the key cannot tell its longest name.
-constexpr DWORD kMaxValueNameLength = 16383;
-constexpr DWORD kMaxKeyNameLength = 255;
-// Names are read again into a larger buffer when the registry asks for more
-// room; beyond this, the listing gives up.
-constexpr size_t kNameBufferCeiling = size_t{1} << 20;
+// Room for the registry's longest names with their terminating zero: 255
+// characters for a key, 16,383 for a value. An ANSI name may take more bytes
+// than characters; the buffers grow when the registry asks, up to the ceiling.
+constexpr size_t kKeyNameRoom = 256;
+constexpr size_t kValueNameRoom = 16384;
+constexpr size_t kNameCeiling = size_t{1} << 20;
+// Value data goes into this much at first; the buffer grows to the largest
+// value met and keeps that size.
+constexpr size_t kInitialDataRoom = 4096;
+// The first query of a text value asks for this many bytes.
+constexpr size_t kFirstTextQuery = 100;
 
 REGSAM viewFlag(RegistryView view) {
     return view == RegistryView::kThirtyTwoBit ? KEY_WOW64_32KEY : 0;
 }
 
-// The loop both listings share: `enumerateAt(index, data, length)` is
-// RegEnumValueA or RegEnumKeyExA for one index; `take(data, length)` keeps a name.
-template <typename EnumerateAt, typename Take>
-LONG enumerateNames(DWORD longest, EnumerateAt enumerateAt, Take take) {
-    std::vector<char> buffer(std::min<size_t>(size_t{longest} + 1, kNameBufferCeiling));
-    for (DWORD index = 0;; ++index) {
-        LONG rc = ERROR_SUCCESS;
-        uint32_t length = 0;
-        const bool read = growAndRetry(
-            buffer, length,
-            [&](char* data, uint32_t capacity, uint32_t& wanted) {
-                DWORD size = capacity;
-                rc = enumerateAt(index, data, &size);
-                // The registry does not say how long a name that did not fit is.
-                wanted = rc == ERROR_MORE_DATA ? capacity + 1 : size;
-                return rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA;
-            },
-            kNameBufferCeiling);
-        if (!read) return rc == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : rc;
-        take(buffer.data(), length);
-    }
+// A name buffer that the registry found too small, twice as large; false at the ceiling.
+bool growName(std::vector<char>& buffer) {
+    if (buffer.size() >= kNameCeiling) return false;
+    buffer.resize(std::min(kNameCeiling, buffer.size() * 2));
+    return true;
 }
 
 }  // namespace
 
-LONG RegistryKey::open(HKEY root, const std::string& path, REGSAM access, RegistryView view) {
-    return ::RegOpenKeyExA(root, path.c_str(), 0, access | viewFlag(view), key_.put());
+bool hiveRootKey(const std::string& name, HKEY& root) {
+    static const struct {
+        const char* name;
+        HKEY root;
+    } hives[] = {
+        {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT}, {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
+        {"HKEY_CURRENT_USER", HKEY_CURRENT_USER}, {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+        {"HKEY_USERS", HKEY_USERS},
+    };
+    for (const auto& hive : hives) {
+        if (name == hive.name) {
+            root = hive.root;
+            return true;
+        }
+    }
+    return false;
 }
 
-LONG RegistryKey::create(HKEY root, const std::string& path, REGSAM access, RegistryView view) {
-    return ::RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+bool isRegistryTextType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+LONG RegistryKey::open(HKEY parent, const std::string& path, REGSAM access, RegistryView view) {
+    return ::RegOpenKeyExA(parent, path.c_str(), 0, access | viewFlag(view), key_.put());
+}
+
+LONG RegistryKey::create(HKEY parent, const std::string& path, REGSAM access,
+                         RegistryView view) {
+    return ::RegCreateKeyExA(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                              access | viewFlag(view), nullptr, key_.put(), nullptr);
 }
 
@@ -86,43 +98,113 @@ LONG RegistryKey::readValue(const std::string& name, DWORD& type,
     return ERROR_SUCCESS;
 }
 
+LONG RegistryKey::readText(const std::string& name, std::string& text) const {
+    std::vector<char> data(kFirstTextQuery);
+    DWORD type = REG_NONE;
+    const LONG rc = readValue(name, type, data);
+    if (rc != ERROR_SUCCESS) return rc;
+    if (!isRegistryTextType(type)) return ERROR_UNSUPPORTED_TYPE;
+    text = textFromRegistryData(data.data(), data.size());
+    return ERROR_SUCCESS;
+}
+
 LONG RegistryKey::writeValue(const std::string& name, DWORD type, const void* data,
                              DWORD size) const {
     return ::RegSetValueExA(key_.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
                             size);
 }
 
-LONG RegistryKey::valueNames(std::vector<ValueName>& names) const {
-    DWORD longest = 0;
-    if (::RegQueryInfoKeyA(key_.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                           nullptr, &longest, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-        longest = kMaxValueNameLength;
-    }
-    DWORD type = 0;
-    return enumerateNames(
-        longest,
-        [&](DWORD index, char* data, DWORD* length) {
-            return ::RegEnumValueA(key_.get(), index, data, length, nullptr, &type, nullptr,
-                                   nullptr);
-        },
-        [&](const char* data, uint32_t length) {
-            names.push_back({std::string(data, length), type});
-        });
+SubKeyIterator::SubKeyIterator() : buffer_(kKeyNameRoom) {}
+
+SubKeyIterator::SubKeyIterator(HKEY key) : SubKeyIterator() { reset(key); }
+
+void SubKeyIterator::reset(HKEY key) {
+    key_ = key;
+    index_ = 0;
+    result_ = ERROR_SUCCESS;
 }
 
-LONG RegistryKey::subKeyNames(std::vector<std::string>& names) const {
-    DWORD longest = 0;
-    if (::RegQueryInfoKeyA(key_.get(), nullptr, nullptr, nullptr, nullptr, &longest, nullptr,
-                           nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-        longest = kMaxKeyNameLength;
+bool SubKeyIterator::next() {
+    if (result_ != ERROR_SUCCESS) return false;
+    for (;;) {
+        DWORD length = static_cast<DWORD>(buffer_.size());
+        const LONG rc = ::RegEnumKeyExA(key_, index_, buffer_.data(), &length, nullptr, nullptr,
+                                        nullptr, nullptr);
+        if (rc == ERROR_SUCCESS) {
+            name_.assign(buffer_.data(), length);
+            ++index_;
+            return true;
+        }
+        // The registry does not say how long a name that did not fit is.
+        if (rc == ERROR_MORE_DATA && growName(buffer_)) continue;
+        if (rc != ERROR_NO_MORE_ITEMS) result_ = rc;
+        return false;
     }
-    return enumerateNames(
-        longest,
-        [&](DWORD index, char* data, DWORD* length) {
-            return ::RegEnumKeyExA(key_.get(), index, data, length, nullptr, nullptr, nullptr,
-                                   nullptr);
-        },
-        [&](const char* data, uint32_t length) { names.emplace_back(data, length); });
+}
+
+ValueIterator::ValueIterator(Content content, size_t dataLimit)
+    : content_(content),
+      dataLimit_(dataLimit),
+      nameBuffer_(kValueNameRoom),
+      data_(content == Content::kNamesAndData ? std::min(kInitialDataRoom, dataLimit) : 0) {}
+
+ValueIterator::ValueIterator(HKEY key, Content content, size_t dataLimit)
+    : ValueIterator(content, dataLimit) {
+    reset(key);
+}
+
+void ValueIterator::reset(HKEY key) {
+    key_ = key;
+    index_ = 0;
+    result_ = ERROR_SUCCESS;
+}
+
+bool ValueIterator::next() {
+    if (result_ != ERROR_SUCCESS) return false;
+    const LONG rc = enumerate(content_ == Content::kNamesAndData);
+    if (rc == ERROR_SUCCESS) {
+        ++index_;
+        return true;
+    }
+    if (rc != ERROR_NO_MORE_ITEMS) result_ = rc;
+    return false;
+}
+
+LONG ValueIterator::enumerate(bool withData) {
+    for (;;) {
+        DWORD nameLength = static_cast<DWORD>(nameBuffer_.size());
+        DWORD dataLength = static_cast<DWORD>(data_.size());
+        DWORD type = REG_NONE;
+        const LONG rc = ::RegEnumValueA(
+            key_, index_, nameBuffer_.data(), &nameLength, nullptr, &type,
+            withData ? reinterpret_cast<BYTE*>(data_.data()) : nullptr,
+            withData ? &dataLength : nullptr);
+        if (rc == ERROR_SUCCESS) {
+            name_.assign(nameBuffer_.data(), nameLength);
+            type_ = type;
+            hasData_ = withData;
+            dataSize_ = withData ? std::min<size_t>(dataLength, data_.size()) : 0;
+            return rc;
+        }
+        if (rc != ERROR_MORE_DATA) return rc;
+        if (withData && dataLength > data_.size()) {
+            // The data did not fit, and the registry tells its size.
+            if (dataLength > dataLimit_) {
+                withData = false;
+            } else {
+                data_.resize(dataLength);
+            }
+            continue;
+        }
+        // The name did not fit; the registry does not say by how much.
+        if (!growName(nameBuffer_)) return rc;
+    }
+}
+
+bool ValueIterator::text(std::string& text) const {
+    if (!hasData_ || !isRegistryTextType(type_)) return false;
+    text = textFromRegistryData(data_.data(), dataSize_);
+    return true;
 }
 
 }  // namespace Velmar
