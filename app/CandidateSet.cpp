@@ -1,6 +1,7 @@
 #include "app/CandidateSet.h"
 
 #include "app/CandidatePath.h"
+#include "naming/NameRules.h"
 #include "shared/library/common/FileUtils.h"
 
 namespace Velmar {
@@ -10,12 +11,10 @@ namespace {
 // Every message of candidate processing is at this level; it runs once per
 // executable found, so nothing is built below it.
 constexpr int32_t kCandidateDebugLevel = 5;
-// The resolver's name for an executable that the mapping rules leave out.
-constexpr char kIgnoredName[] = "!";
 
 }  // namespace
 
-CandidateSet::CandidateSet(CandidateFiles& files, NameResolver& resolver, AppLog& log)
+CandidateSet::CandidateSet(CandidateFiles& files, NameResolver& resolver, Log& log)
     : files_(files), resolver_(resolver), log_(log) {}
 
 bool CandidateSet::processCandidate(std::string path) {

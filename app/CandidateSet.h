@@ -2,9 +2,9 @@
 // cleaned, tested for existence, de-duplicated and named by the resolver.
 #pragma once
 
-#include "app/AppLog.h"
 #include "app/CandidateSink.h"
 #include "app/InventoryRecord.h"
+#include "shared/library/common/Log.h"
 
 #include <map>
 #include <set>
@@ -35,7 +35,7 @@ public:
 class CandidateSet : public CandidateSink {
 public:
     // The three collaborators must outlive the set.
-    CandidateSet(CandidateFiles& files, NameResolver& resolver, AppLog& log);
+    CandidateSet(CandidateFiles& files, NameResolver& resolver, Log& log);
 
     // Cleans the path (long form when it holds "~", then cleanCandidatePath,
     // then the long form again when a "~" is left); a path with a directory
@@ -56,7 +56,7 @@ public:
 private:
     CandidateFiles& files_;
     NameResolver& resolver_;
-    AppLog& log_;
+    Log& log_;
     CandidateMap candidates_;
     std::set<std::string> rejected_;
     // Bare name -> lower-cased full path found; "" when not found.

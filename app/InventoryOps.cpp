@@ -45,17 +45,9 @@ uint32_t nativeProcessorArchitecture() {
     return info.wProcessorArchitecture;
 }
 
-// Buffers that the network functions allocate for their answers.
-struct NetBufferTraits {
-    using Handle = LPBYTE;
-    static Handle invalid() noexcept { return nullptr; }
-    static bool isValid(Handle h) noexcept { return h != nullptr; }
-    static bool close(Handle h) noexcept { return ::NetApiBufferFree(h) == NERR_Success; }
-};
-
 // The workgroup or NetBIOS domain of the local workstation; false when unknown.
 bool workgroupName(std::string& name) {
-    UniqueHandle<NetBufferTraits> buffer;
+    UniqueNetBuffer buffer;
     if (::NetWkstaGetInfo(nullptr, 100, buffer.put()) != NERR_Success) return false;
     const auto* info = reinterpret_cast<const WKSTA_INFO_100*>(buffer.get());
     if (info->wki100_langroup == nullptr) return false;

@@ -1,5 +1,6 @@
 #include "app/InventoryWriter.h"
 
+#include "scan/StocksweepMessages.h"
 #include "shared/library/common/DateTime.h"
 #include "shared/library/common/TimeSpan.h"
 
@@ -13,7 +14,7 @@ constexpr int32_t kSecondsPerDay = 86400;
 
 size_t writeInventoryRecords(const CandidateMap& candidates, const HostIdentity& host,
                              int64_t intervalStart, const std::string& path, RecordFile& file,
-                             AppLog& log) {
+                             Log& log) {
     // Bytes not yet on file: the record at hand, after a failed write also the
     // records whose writes failed before it.
     std::string pending;
@@ -42,7 +43,7 @@ size_t writeInventoryRecords(const CandidateMap& candidates, const HostIdentity&
 }
 
 void writeInventoryData(const CandidateMap& candidates, const HostIdentity& host,
-                        const std::string& workingDir, RecordFile& file, AppLog& log) {
+                        const std::string& workingDir, RecordFile& file, Log& log) {
     log.debug(1, "Now logging data to disk...");
     if (candidates.empty()) return;
     const std::string path = workingDir + inventoryFileName(DateTime().getSeconds());

@@ -5,8 +5,8 @@
 // whole records.
 #pragma once
 
-#include "app/AppLog.h"
 #include "app/InventoryRecord.h"
+#include "shared/library/common/Log.h"
 
 #include <cstdint>
 #include <string>
@@ -38,7 +38,7 @@ public:
 // at the end.
 size_t writeInventoryRecords(const CandidateMap& candidates, const HostIdentity& host,
                              int64_t intervalStart, const std::string& path, RecordFile& file,
-                             AppLog& log);
+                             Log& log);
 
 // The whole step: debug 1 "Now logging data to disk..."; nothing more for an
 // empty set (no file is made); otherwise the file "inventory-<now>.data" in
@@ -47,6 +47,6 @@ size_t writeInventoryRecords(const CandidateMap& candidates, const HostIdentity&
 // at the beginning of the current local day, and debug 1
 // "   Done logging data to disk.".
 void writeInventoryData(const CandidateMap& candidates, const HostIdentity& host,
-                        const std::string& workingDir, RecordFile& file, AppLog& log);
+                        const std::string& workingDir, RecordFile& file, Log& log);
 
 }  // namespace Velmar

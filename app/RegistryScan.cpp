@@ -1,6 +1,7 @@
 #include "app/RegistryScan.h"
 
 #include "app/RegistryText.h"
+#include "scan/StocksweepMessages.h"
 #include "shared/library/common/FileUtils.h"
 #include "shared/library/common/SystemInfo.h"
 #include "shared/library/common/SystemInfoRules.h"
@@ -49,7 +50,7 @@ struct Frame {
 
 class Walk {
 public:
-    Walk(HKEY root, const std::string& rootName, bool view32, CandidateSink& sink, AppLog& log)
+    Walk(HKEY root, const std::string& rootName, bool view32, CandidateSink& sink, Log& log)
         : root_(root),
           rootName_(rootName),
           view_(view32 ? RegistryView::kThirtyTwoBit : RegistryView::kOwn),
@@ -197,7 +198,7 @@ private:
     const std::string& rootName_;
     RegistryView view_;
     CandidateSink& sink_;
-    AppLog& log_;
+    Log& log_;
     bool keyLines_ = false;
     bool detail_ = false;
     std::vector<Frame> frames_;
@@ -211,12 +212,12 @@ private:
 }  // namespace
 
 void scanRegistryRoot(HKEY root, const std::string& rootName, bool view32,
-                      std::deque<std::string>& keyQueue, CandidateSink& sink, AppLog& log) {
+                      std::deque<std::string>& keyQueue, CandidateSink& sink, Log& log) {
     log.debug(2, "Scanning root key \"%s\"...", {rootName});
     Walk(root, rootName, view32, sink, log).run(keyQueue);
 }
 
-std::string expandEnvironment(const std::string& text, AppLog& log) {
+std::string expandEnvironment(const std::string& text, Log& log) {
     std::vector<char> buffer(std::max<size_t>(1, kExpansionFactor * text.size()));
     DWORD error = ERROR_INSUFFICIENT_BUFFER;
     uint32_t length = 0;

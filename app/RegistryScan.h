@@ -2,8 +2,8 @@
 // name and text value that holds ".exe" or ".EXE" handed on as candidate paths.
 #pragma once
 
-#include "app/AppLog.h"
 #include "app/CandidateSink.h"
+#include "shared/library/common/Log.h"
 #include "shared/library/common/win32/RegistryKey.h"
 
 #include <deque>
@@ -33,11 +33,11 @@ namespace Velmar {
 // WARNING 11, or debug 1 when the registry denies it; the subkeys are still
 // visited. Nothing stops the walk: on return `keyQueue` is empty.
 void scanRegistryRoot(HKEY root, const std::string& rootName, bool view32,
-                      std::deque<std::string>& keyQueue, CandidateSink& sink, AppLog& log);
+                      std::deque<std::string>& keyQueue, CandidateSink& sink, Log& log);
 
 // ExpandEnvironmentStringsA into four times the text's length, and once more
 // into the size the system reports when that is not enough. On failure
 // WARNING 16 with the system error, and the text comes back unchanged.
-std::string expandEnvironment(const std::string& text, AppLog& log);
+std::string expandEnvironment(const std::string& text, Log& log);
 
 }  // namespace Velmar

@@ -6,6 +6,7 @@
 #include "app/RegistryScan.h"
 #include "naming/MappingLoader.h"
 #include "scan/SMScan.h"
+#include "scan/StocksweepMessages.h"
 #include "shared/library/common/ConfReader.h"
 #include "shared/library/common/Exception.h"
 #include "shared/library/common/FileOps.h"
@@ -14,6 +15,7 @@
 #include "shared/library/common/win32/WinApi.h"
 #include "shared/library/common/win32/Wow64.h"
 #include "shared/library/logger/LoggerCentre.h"
+#include "shared/library/logger/LoggingSetup.h"
 #include "shared/library/logger/LogMessenger.h"
 
 #include <cstdlib>
@@ -84,7 +86,6 @@ bool Stocksweep2::init() {
         if (!initializeLogging(logSettings)) return false;
 
         logSettings.conf = std::make_shared<ConfReader>(logSettings.centre);
-        if (!logSettings.conf) return false;
         // A missing or unreadable file shows itself in the key reads below.
         logSettings.conf->buildDomTree(configFileName());
 
@@ -125,13 +126,13 @@ bool Stocksweep2::readOwnKeys() {
     debug(4, "Working dir: %s.", {workingDir});
 
     if (!makeDirectories(workingDir)) {
-        log.message(kSeverityFatal, StartupMessage::kWorkingDirUncreated, {workingDir});
+        log.message(kSeverityFatal, AppMessage::kWorkingDirUncreated, {workingDir});
         return false;
     }
 
     std::vector<std::string> names;
     if (logSettings.conf->getSubObjects(kRegistryKey, names) != CR_OK) {
-        log.message(kSeverityFatal, StartupMessage::kKeyUnreadable, {kRegistryKey});
+        log.message(kSeverityFatal, AppMessage::kKeyUnreadable, {kRegistryKey});
         return false;
     }
     for (const std::string& name : names) {
@@ -142,12 +143,12 @@ bool Stocksweep2::readOwnKeys() {
         }
     }
     if (registryRoots.empty()) {
-        log.message(kSeverityFatal, StartupMessage::kKeyUnreadable, {kRegistryKey});
+        log.message(kSeverityFatal, AppMessage::kKeyUnreadable, {kRegistryKey});
         return false;
     }
 
     if (getBool(logSettings.conf, kStartMenuKey, scanStartMenu) != CR_OK) {
-        log.message(kSeverityFatal, StartupMessage::kKeyUnreadable, {kStartMenuKey});
+        log.message(kSeverityFatal, AppMessage::kKeyUnreadable, {kStartMenuKey});
         return false;
     }
     return true;
@@ -157,12 +158,12 @@ void Stocksweep2::loadLogMessages() {
     debug(1, "Loading log messages...");
     std::string confDir;
     if (getDirName(logSettings.conf, kConfDirKey, confDir) != CR_OK) {
-        log.message(kSeverityError, StartupMessage::kKeyUnreadable, {kConfDirKey});
+        log.message(kSeverityError, AppMessage::kKeyUnreadable, {kConfDirKey});
         return;
     }
     const LoadResult result = logCommons.loadMessages(confDir, kMessageModules);
     if (!result.ok) {
-        log.message(kSeverityError, StartupMessage::kMessagesUnloaded, {result.error});
+        log.message(kSeverityError, AppMessage::kMessagesUnloaded, {result.error});
         return;
     }
     if (result.loaded.empty()) {
@@ -187,17 +188,17 @@ bool Stocksweep2::createExeFinder() {
         exeFinder.reset();
     }
     if (!exeFinder) {
-        log.message(kSeverityFatal, StartupMessage::kResolverUncreated, {});
+        log.message(kSeverityFatal, AppMessage::kResolverUncreated, {});
         return false;
     }
     try {
-        loadApplicationMappings(logSettings.conf, *exeFinder, logSettings.logger);
+        loadApplicationMappings(logSettings.conf, *exeFinder, log);
     } catch (const Exception& e) {
         // A mapping file that exists but cannot be read: its exclusions and
         // names would be missing from the data file, so the run does not start.
         debug(1, "Cannot load application mappings: %s.", {e.text()});
         exeFinder.reset();
-        log.message(kSeverityFatal, StartupMessage::kResolverUncreated, {});
+        log.message(kSeverityFatal, AppMessage::kResolverUncreated, {});
         return false;
     }
     debug(1, "ExeFinder created.");
@@ -205,7 +206,7 @@ bool Stocksweep2::createExeFinder() {
 }
 
 bool Stocksweep2::run() {
-    log.message(kSeverityNotice, StartupMessage::kScanStarted, {});
+    log.message(kSeverityNotice, AppMessage::kScanStarted, {});
     if (scanStartMenu) scanStartMenus();
     scanRegistryRoots();
 
@@ -220,7 +221,7 @@ void Stocksweep2::scanStartMenus() {
     SMScan scanner;
     SMScan::ExeMap found;
     if (!scanner.scan(found, false)) {
-        log.message(kSeverityWarning, StartupMessage::kStartMenuScanFailed, {});
+        log.message(kSeverityWarning, AppMessage::kStartMenuScanFailed, {});
         return;
     }
     debug(2, "Processing start menu information....");
@@ -236,7 +237,7 @@ void Stocksweep2::scanRegistryRoots() {
         debug(1, "Now opening Registry root \"%s\"...", {name});
         HKEY root = nullptr;
         if (!hiveRootKey(name, root)) {
-            log.message(kSeverityError, StartupMessage::kNoHive, {name});
+            log.message(kSeverityError, AppMessage::kNoHive, {name});
             continue;
         }
         debug(1, "Now scanning Registry root \"%s\"...", {name});

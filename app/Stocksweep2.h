@@ -5,11 +5,12 @@
 #include "app/CandidateFilesWin.h"
 #include "app/CandidateSet.h"
 #include "app/CommandLine.h"
-#include "app/ScanLinks.h"
+#include "app/ExeFinderResolver.h"
 #include "naming/ExeFinder.h"
 #include "shared/library/common/SmartPointer.h"
 #include "shared/library/logger/LogCommons.h"
 #include "shared/library/logger/LogSettings.h"
+#include "shared/library/logger/LoggerUnitLog.h"
 
 #include <deque>
 #include <string>
@@ -20,17 +21,6 @@ namespace Velmar {
 // This program's number in the suite's application table and its module.
 constexpr int32_t kStocksweepAppId = kApplicationStocksweep;
 constexpr int32_t kStocksweepModule = kModuleStocksweep;
-
-// Catalogue numbers of the messages of start-up and the scan run.
-namespace StartupMessage {
-constexpr int32_t kScanStarted = 1;            // NOTICE
-constexpr int32_t kWorkingDirUncreated = 2;    // FATAL: working directory
-constexpr int32_t kKeyUnreadable = 3;          // FATAL or ERROR: key name
-constexpr int32_t kMessagesUnloaded = 4;       // ERROR: the loader's error text
-constexpr int32_t kResolverUncreated = 5;      // FATAL
-constexpr int32_t kNoHive = 9;                 // ERROR: root name
-constexpr int32_t kStartMenuScanFailed = 18;   // WARNING
-}  // namespace StartupMessage
 
 class Stocksweep2 {
 public:
@@ -82,7 +72,7 @@ private:
     // How the candidate set reaches the file system, the resolver and the log.
     CandidateFilesWin candidateFiles;
     ExeFinderResolver resolver{exeFinder};
-    LoggerHandleLog log{logSettings.logger};
+    LoggerUnitLog log{logSettings.logger};
     CandidateSet candidates{candidateFiles, resolver, log};
     std::deque<std::string> keyQueue;
 };

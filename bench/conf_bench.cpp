@@ -31,10 +31,11 @@ namespace {
 using namespace Velmar;
 using Clock = std::chrono::steady_clock;
 
-class NoLog : public ConfLog {
+class NoLog : public Log {
 public:
-    void debug(int32_t, const char*, const ConfLogParams&) override {}
-    void error(int32_t, const ConfLogParams&) override {}
+    int32_t debugLevel() const override { return 0; }
+    void debug(int32_t, const char*, const LogParams&) override {}
+    void message(Severity, int32_t, const LogParams&) override {}
 };
 
 constexpr int kGroupSize = 10;   // entries per innermost group

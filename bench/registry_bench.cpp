@@ -50,7 +50,7 @@ constexpr int kDefaultKeys = 200000;
 constexpr int kDefaultRuns = 3;
 
 // A log at debug level 0 that only counts what reaches it.
-class CountingLog : public AppLog {
+class CountingLog : public Log {
 public:
     int32_t debugLevel() const override { return 0; }
     void debug(int32_t, const char*, const LogParams&) override { ++debugs; }

@@ -18,21 +18,22 @@ namespace {
 using namespace Velmar;
 
 // Lookups of a fuzz run touch every parameter but keep nothing.
-class SilentLog : public ConfLog {
+class SilentLog : public Log {
 public:
-    void debug(int32_t level, const char* format, const ConfLogParams& params) override {
+    int32_t debugLevel() const override { return 5; }
+    void debug(int32_t level, const char* format, const LogParams& params) override {
         if (level < 1 || level > 5 || format == nullptr) std::abort();
         touch(params);
     }
-    void error(int32_t number, const ConfLogParams& params) override {
-        if (number < 1 || number > 3 || params.empty()) std::abort();
+    void message(Severity severity, int32_t number, const LogParams& params) override {
+        if (severity != kSeverityError || number < 1 || number > 3 || params.empty()) std::abort();
         touch(params);
     }
     size_t bytes = 0;
 
 private:
-    void touch(const ConfLogParams& params) {
-        for (const ConfLogParam& p : params) bytes += p.isNumber ? 1 : p.text.size();
+    void touch(const LogParams& params) {
+        for (const LogParam& p : params) bytes += p.tag == 'n' ? 1 : p.text.size();
     }
 };
 

@@ -7,28 +7,20 @@
 #include "scan/ExeInfo.h"
 #include "shared/library/common/SmartPointer.h"
 #include "shared/library/logger/LoggerUnit.h"
-#include "shared/library/common/win32/WinHandle.h"
+#include "shared/library/logger/LoggerUnitLog.h"
 
 #include <map>
 #include <string>
 
 namespace Velmar {
 
-struct ModuleHandleTraits {
-    using Handle = HMODULE;
-    static Handle invalid() noexcept { return nullptr; }
-    static bool isValid(Handle h) noexcept { return h != nullptr; }
-    static bool close(Handle h) noexcept { return ::FreeLibrary(h) != 0; }
-};
-
 class ExeFinder {
 public:
     // The name of an empty path.
     static const char kUndefinedName[];
 
-    // Keeps `log` as the class-wide logger and looks up the WOW64 file-system
-    // redirection functions (absent on systems without WOW64).
-    explicit ExeFinder(const SmartPointer<LoggerUnit>& log);
+    // Keeps `unit` as the class-wide logger.
+    explicit ExeFinder(const SmartPointer<LoggerUnit>& unit);
     virtual ~ExeFinder();
 
     ExeFinder(const ExeFinder&) = delete;
@@ -45,16 +37,12 @@ public:
     std::string getApplicationName(const std::string& path);
 
 private:
-    using DisableRedirection = BOOL(WINAPI*)(PVOID*);
-    using RevertRedirection = BOOL(WINAPI*)(PVOID);
-
     std::map<std::string, ExeInfo> known;
     ApplicationMappings mappings;
-    UniqueHandle<ModuleHandleTraits> kernel32;
 
     static SmartPointer<LoggerUnit> logger;
-    static DisableRedirection disableRedirection;
-    static RevertRedirection revertRedirection;
+    // Writes through `logger` while it holds a unit.
+    static LoggerUnitLog log;
 };
 
 }  // namespace Velmar

@@ -2,7 +2,7 @@
 #include "naming/MappingLoader.h"
 
 #include "naming/MappingParser.h"
-#include "scan/DebugLog.h"
+#include "scan/StocksweepMessages.h"
 #include "shared/library/common/FileOps.h"
 #include "shared/library/common/FilePlain.h"
 
@@ -16,7 +16,7 @@ const char kMappingFile[] = "components/appmapping.conf";
 }  // namespace
 
 void loadApplicationMappings(const SmartPointer<ConfReader>& conf, ExeFinder& finder,
-                             const SmartPointer<LoggerUnit>& log) {
+                             Log& log) {
     debugLog(log, 1, "Loading application mappings...");
     std::string confDir;
     if (getDirName(conf, kConfDirKey, confDir) != CR_OK) {
@@ -27,7 +27,7 @@ void loadApplicationMappings(const SmartPointer<ConfReader>& conf, ExeFinder& fi
 }
 
 void loadApplicationMappingsFrom(const std::string& confDir, ExeFinder& finder,
-                                 const SmartPointer<LoggerUnit>& log) {
+                                 Log& log) {
     const std::string path = confDir + kMappingFile;
     if (!pathExists(path)) {
         debugLog(log, 1, "File \"%s\" does not exist. Cannot load mappings.", path);
@@ -42,10 +42,8 @@ void loadApplicationMappingsFrom(const std::string& confDir, ExeFinder& finder,
         file.readLine(line);
         if (!parser.addLine(line)) {
             file.close();
-            if (log) {
-                log->error(kMappingSyntaxMessage,
-                           ParamStream() << parser.lineNumber() << kIllegalBraceText);
-            }
+            log.message(kSeverityError, AppMessage::kMappingSyntax,
+                        {parser.lineNumber(), kIllegalBraceText});
             return;
         }
     }

@@ -4,23 +4,21 @@
 
 #include "naming/ExeFinder.h"
 #include "shared/library/common/ConfReader.h"
+#include "shared/library/common/Log.h"
 #include "shared/library/common/SmartPointer.h"
-#include "shared/library/logger/LoggerUnit.h"
 
 #include <string>
 
 namespace Velmar {
 
-// The catalogue message for a "{" that no keyword announced; its parameters
-// are the line number and kIllegalBraceText.
-const int32_t kMappingSyntaxMessage = 7;
+// The second parameter of AppMessage::kMappingSyntax.
 extern const char kIllegalBraceText[];
 
 // Takes the configuration directory from the key "Velmar.directories.conf" of
 // `conf`, then loads as below. Without it the finder keeps its rules (a debug
 // text says so).
 void loadApplicationMappings(const SmartPointer<ConfReader>& conf, ExeFinder& finder,
-                             const SmartPointer<LoggerUnit>& log);
+                             Log& log);
 
 // With the configuration directory `confDir` (ending with a separator) already
 // read: reads its mapping file and hands the rules to `finder`. A missing file
@@ -28,6 +26,6 @@ void loadApplicationMappings(const SmartPointer<ConfReader>& conf, ExeFinder& fi
 // the catalogue message and discards every rule of the file. Errors of the
 // file layer are FileExceptions and pass to the caller.
 void loadApplicationMappingsFrom(const std::string& confDir, ExeFinder& finder,
-                                 const SmartPointer<LoggerUnit>& log);
+                                 Log& log);
 
 }  // namespace Velmar

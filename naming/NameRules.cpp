@@ -1,12 +1,9 @@
 // The naming decision, over an ExeInfo and the mapping rules.
 #include "naming/NameRules.h"
 
-#include "scan/DebugLog.h"
 #include "shared/library/common/FileUtils.h"
 
 namespace Velmar {
-
-const char kIgnoredName[] = "!";
 
 namespace {
 
@@ -64,7 +61,7 @@ bool applyMappings(ExeInfo& info, const ApplicationMappings& mappings, const std
 
 // The version resource. True when it settles the name; otherwise the name is empty.
 bool applyVersionResource(ExeInfo& info, const std::string& base, std::string& name,
-                          const SmartPointer<LoggerUnit>& log) {
+                          Log& log) {
     if (!isPrintable(info.productName)) {
         debugLog(log, kNamingLevel, "ExeFinder: Ignored Product:%s, Using:%s.", info.productName,
                  base);
@@ -93,7 +90,7 @@ bool applyVersionResource(ExeInfo& info, const std::string& base, std::string& n
 }  // namespace
 
 void decideName(ExeInfo& info, const ApplicationMappings& mappings,
-                const SmartPointer<LoggerUnit>& log) {
+                Log& log) {
     std::string name = info.appName;
     const std::string base = lowered(withoutExtension(info.exeFile));
 

@@ -4,22 +4,21 @@
 
 #include "naming/ApplicationMappings.h"
 #include "scan/ExeInfo.h"
-#include "shared/library/common/SmartPointer.h"
-#include "shared/library/logger/LoggerUnit.h"
+#include "shared/library/common/Log.h"
 
 #include <string>
 
 namespace Velmar {
 
 // The name that leaves an executable out of the inventory.
-extern const char kIgnoredName[];
+inline constexpr char kIgnoredName[] = "!";
 
 // Sets info.appName, starting from the name it already holds; may replace an
 // unprintable productName or fileDescription by the base name (exeFile without
 // extension, lower case). Run again on its own result it decides the same name.
 // Writes level-5 debug texts through `log`.
 void decideName(ExeInfo& info, const ApplicationMappings& mappings,
-                const SmartPointer<LoggerUnit>& log);
+                Log& log);
 
 // Cuts a trailing "application file" or "application" (any letter case) and
 // the blanks before it, unless the text is nothing but that word; a text

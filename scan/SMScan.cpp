@@ -2,7 +2,6 @@
 // and storing the records it makes.
 #include "scan/SMScan.h"
 
-#include "scan/DebugLog.h"
 #include "scan/StartMenuRules.h"
 #include "shared/library/common/FileOps.h"
 #include "shared/library/common/FileUtils.h"
@@ -14,6 +13,7 @@
 namespace Velmar {
 
 SmartPointer<LoggerUnit> SMScan::logger;
+LoggerUnitLog SMScan::log{SMScan::logger};
 
 namespace {
 
@@ -57,18 +57,18 @@ std::string comparable(std::string path) {
 
 SMScan::SMScan() {
     if (!comReady) {
-        debugLog(logger, 2, "SMScan: Initializing the COM library...");
+        debugLog(log, 2, "SMScan: Initializing the COM library...");
         // S_FALSE (COM already initialised on this thread by someone else)
         // counts as failure as well: that initialisation is not ours to rely on.
         if (::CoInitialize(nullptr) != S_OK) {
-            debugLog(logger, 2, "SMScan: Initializing failed.");
+            debugLog(log, 2, "SMScan: Initializing failed.");
             return;
         }
-        debugLog(logger, 2, "SMScan: Initialized COM library.");
+        debugLog(log, 2, "SMScan: Initialized COM library.");
         comReady = true;
     }
 
-    debugLog(logger, 3, "SMScan: Obtaining paths to start menus for different users.");
+    debugLog(log, 3, "SMScan: Obtaining paths to start menus for different users.");
     char profiles[kPathBuffer] = {};
     DWORD size = kPathBuffer;
     // Some implementations answer the length instead of TRUE: any non-zero is success.
@@ -76,15 +76,15 @@ SMScan::SMScan() {
         findStartMenus(profiles);
         addCurrentStartMenus(profiles);
     }
-    debugLog(logger, 4, "SMScan: Got %i paths to start menus.",
+    debugLog(log, 4, "SMScan: Got %i paths to start menus.",
              static_cast<int>(startMenus.size()));
     for (std::string& path : startMenus) {
         ensureTrailingSeparator(path);
-        debugLog(logger, 5, "SMScan: Start menu path: \"%s\".", path);
+        debugLog(log, 5, "SMScan: Start menu path: \"%s\".", path);
     }
 }
 
-SMScan::~SMScan() { debugLog(logger, 1, "Destroying SMScan."); }
+SMScan::~SMScan() { debugLog(log, 1, "Destroying SMScan."); }
 
 void SMScan::setLogger(const SmartPointer<LoggerUnit>& handle) {
     if (&handle != &logger) logger = handle;
@@ -181,32 +181,32 @@ bool SMScan::scan(ExeMap& result, bool details) {
 }
 
 bool SMScan::walk(const std::string& dir) {
-    debugLog(logger, 4, "SMScan: Scanning \"%s\"...", dir);
+    debugLog(log, 4, "SMScan: Scanning \"%s\"...", dir);
     const std::vector<DirectoryEntry> entries = listDirectory(dir, "*");
-    debugLog(logger, 5, "SMScan: \"%s\" has %i sub-elements.", dir,
+    debugLog(log, 5, "SMScan: \"%s\" has %i sub-elements.", dir,
              static_cast<int>(entries.size()));
     for (const DirectoryEntry& entry : entries) {
-        debugLog(logger, 5, "SMScan: Checking element \"%s\"...", entry.name);
+        debugLog(log, 5, "SMScan: Checking element \"%s\"...", entry.name);
         if (!entry.isDirectory) {
             if (isLink(entry.name)) processShortcut(dir, entry.name);
             continue;
         }
-        debugLog(logger, 5, "SMScan: Checking directory \"%s\"...", entry.name);
+        debugLog(log, 5, "SMScan: Checking directory \"%s\"...", entry.name);
         if (isDotEntry(entry.name)) {
-            debugLog(logger, 5, "SMScan: Ignoring . and ..");
+            debugLog(log, 5, "SMScan: Ignoring . and ..");
             continue;
         }
         if (isReparsePoint(dir + entry.name)) {
-            debugLog(logger, 5, "SMScan: Not following \"%s\": it is a link to another folder.",
+            debugLog(log, 5, "SMScan: Not following \"%s\": it is a link to another folder.",
                      entry.name);
             continue;
         }
         if (!walk(dir + entry.name + "/")) {
-            debugLog(logger, 5, "SMScan: Failed to scan \"%s\".", entry.name);
+            debugLog(log, 5, "SMScan: Failed to scan \"%s\".", entry.name);
         }
     }
     resolveRemaining();
-    debugLog(logger, 4, "SMScan: Finished scanning \"%s\".", dir);
+    debugLog(log, 4, "SMScan: Finished scanning \"%s\".", dir);
     return true;
 }
 
@@ -227,10 +227,10 @@ void SMScan::processShortcut(const std::string& dir, const std::string& name) {
         info.fileVersion = version;
         info.workingDir = workingDir;
         info.arguments = arguments;
-        if (logger) {
-            logger->debug(5,
-                          shortcutDetailsText({name, targetName, description, info.menuName,
-                                               info.menuFolder, version, workingDir, arguments}));
+        if (log.debugLevel() >= 5) {
+            log.debug(5, shortcutDetailsText({name, targetName, description, info.menuName,
+                                              info.menuFolder, version, workingDir, arguments})
+                             .c_str());
         }
     }
     store(key, info);
@@ -240,9 +240,9 @@ void SMScan::processShortcut(const std::string& dir, const std::string& name) {
 // starting the same program; such records wait in `pending` until the folder
 // is walked, so that a name tied to one of them is not taken for the program's.
 void SMScan::store(const std::string& key, ExeInfo info) {
-    debugLog(logger, 5, "SMScan: Storing \"%s\"...", key);
+    debugLog(log, 5, "SMScan: Storing \"%s\"...", key);
     if (found->count(key) != 0) {
-        debugLog(logger, 5, "SMScan: Not storing \"%s\". Already exists.", key);
+        debugLog(log, 5, "SMScan: Not storing \"%s\". Already exists.", key);
         return;
     }
     if (!info.fileDescription.empty()) {
@@ -255,11 +255,11 @@ void SMScan::store(const std::string& key, ExeInfo info) {
         found->emplace(key, info);
         pending.erase(key);
     }
-    debugLog(logger, 5, "SMScan: \"%s\" has been stored.", key);
+    debugLog(log, 5, "SMScan: \"%s\" has been stored.", key);
 }
 
 void SMScan::resolveRemaining() {
-    debugLog(logger, 5, "SMScan: Resolving remaining...");
+    debugLog(log, 5, "SMScan: Resolving remaining...");
     for (const auto& waiting : pending) {
         const std::vector<ExeInfo>& records = waiting.second;
         ExeInfo first = records.front();
@@ -271,7 +271,7 @@ void SMScan::resolveRemaining() {
         }
         found->emplace(waiting.first, first);
     }
-    debugLog(logger, 5, "SMScan: Finished resolving.");
+    debugLog(log, 5, "SMScan: Finished resolving.");
 }
 
 }  // namespace Velmar

@@ -10,6 +10,7 @@
 #include "scan/ExeInfo.h"
 #include "shared/library/common/SmartPointer.h"
 #include "shared/library/logger/LoggerUnit.h"
+#include "shared/library/logger/LoggerUnitLog.h"
 
 #include <map>
 #include <string>
@@ -75,6 +76,8 @@ private:
     bool withDetails = false;
 
     static SmartPointer<LoggerUnit> logger;
+    // Writes through `logger` while it holds a unit.
+    static LoggerUnitLog log;
 };
 
 }  // namespace Velmar

@@ -1,7 +1,6 @@
 // What one file is: a shortcut, an executable, a shortcut's target.
 #include "scan/SMScan.h"
 
-#include "scan/DebugLog.h"
 #include "scan/StartMenuRules.h"
 #include "shared/library/common/FileOps.h"
 #include "shared/library/common/FileUtils.h"
@@ -32,45 +31,45 @@ std::string bufferText(const char* buffer) {
 }  // namespace
 
 bool SMScan::isLink(const std::string& name) {
-    debugLog(logger, 5, "SMScan: Checking if \"%s\" is a link.", name);
+    debugLog(log, 5, "SMScan: Checking if \"%s\" is a link.", name);
     bool link = hasExtensionInAnyCase(name, "lnk");
-    debugLog(logger, 5, link ? "SMScan: \"%s\" is a link." : "SMScan: \"%s\" is not a link.", name);
+    debugLog(log, 5, link ? "SMScan: \"%s\" is a link." : "SMScan: \"%s\" is not a link.", name);
     return link;
 }
 
 bool SMScan::isExe(const std::string& path) {
-    debugLog(logger, 5, "SMScan: Checking if \"%s\" is an exe-file...", path);
+    debugLog(log, 5, "SMScan: Checking if \"%s\" is an exe-file...", path);
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
-        debugLog(logger, 5, "SMScan: \"%s\" is a network path, and will be ignored for now...",
+        debugLog(log, 5, "SMScan: \"%s\" is a network path, and will be ignored for now...",
                  path);
         return false;
     }
     if (!hasExtensionInAnyCase(path, "exe")) {
-        debugLog(logger, 5, "SMScan: \"%s\" is not an exe-file.", path);
+        debugLog(log, 5, "SMScan: \"%s\" is not an exe-file.", path);
         return false;
     }
     // A 32-bit process on 64-bit Windows sees SysWOW64 under the system
     // folder's name; a program only the real system folder holds exists too.
     if (!inEitherSystemFolder([&] { return pathExists(path); })) {
-        debugLog(logger, 5, "SMScan: \"%s\" does not exist.", path);
+        debugLog(log, 5, "SMScan: \"%s\" does not exist.", path);
         return false;
     }
-    debugLog(logger, 5, "SMScan: \"%s\" is an exe-file.", path);
+    debugLog(log, 5, "SMScan: \"%s\" is an exe-file.", path);
     return true;
 }
 
 bool SMScan::readShortcut(const std::string& shortcut, std::string& target, std::string& targetName,
                           std::string& description, std::string& version, std::string& workingDir,
                           std::string& arguments) {
-    debugLog(logger, 5, "SMScan: Extracting data for \"%s\"...", shortcut);
+    debugLog(log, 5, "SMScan: Extracting data for \"%s\"...", shortcut);
     description.clear();
     version.clear();
 
-    debugLog(logger, 5, "SMScan: Creating IShellLink object...");
+    debugLog(log, 5, "SMScan: Creating IShellLink object...");
     ComPtr<IShellLinkA> link;
     if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                   link.put()))) {
-        debugLog(logger, 1, "SMScan: Failed to create IShellLink object. Code=%i.",
+        debugLog(log, 1, "SMScan: Failed to create IShellLink object. Code=%i.",
                  kShellLinkFailure);
         return false;
     }
@@ -80,7 +79,7 @@ bool SMScan::readShortcut(const std::string& shortcut, std::string& target, std:
     bool result = false;
     bool rejected = false;
     [&] {
-        debugLog(logger, 5, "SMScan: Querying interface...");
+        debugLog(log, 5, "SMScan: Querying interface...");
         ComPtr<IPersistFile> file;
         if (FAILED(link->QueryInterface(IID_IPersistFile, file.put()))) return;
 
@@ -89,20 +88,20 @@ bool SMScan::readShortcut(const std::string& shortcut, std::string& target, std:
         if (::MultiByteToWideChar(CP_ACP, 0, shortcut.c_str(), -1, widePath, kShellText) == 0) {
             return;  // too long for the buffer, or not convertible
         }
-        debugLog(logger, 5, "SMScan: Loading shortcut...");
+        debugLog(log, 5, "SMScan: Loading shortcut...");
         if (FAILED(file->Load(widePath, STGM_READ))) return;
 
         char buffer[kShellText] = {};
         if (FAILED(link->GetPath(buffer, kShellText, nullptr, 0))) return;
         target = bufferText(buffer);
-        debugLog(logger, 5, "SMScan: Got path \"%s\".", target);
+        debugLog(log, 5, "SMScan: Got path \"%s\".", target);
 
         if (!isExe(target)) {
-            debugLog(logger, 4, "SMScan: \"%s\" is not an exe file.", target);
+            debugLog(log, 4, "SMScan: \"%s\" is not an exe file.", target);
             rejected = true;
             return;
         }
-        debugLog(logger, 5, "SMScan: \"%s\" has been accepted as exe.", target);
+        debugLog(log, 5, "SMScan: \"%s\" has been accepted as exe.", target);
         targetName = fileName(target);
         toLowerCase(targetName);
 
@@ -118,11 +117,11 @@ bool SMScan::readShortcut(const std::string& shortcut, std::string& target, std:
             description = versionInfo.fileDescription;
             version = versionInfo.fileVersion;
         }
-        debugLog(logger, 5, "SMScan: Finished processing \"%s\".", target);
+        debugLog(log, 5, "SMScan: Finished processing \"%s\".", target);
         result = true;
     }();
 
-    if (!rejected) debugLog(logger, 5, "SMScan: Finished extracting data for \"%s\".", shortcut);
+    if (!rejected) debugLog(log, 5, "SMScan: Finished extracting data for \"%s\".", shortcut);
     return result;
 }
 

@@ -2,7 +2,6 @@
 // file version, in the first language that has any of them.
 #include "scan/SMScan.h"
 
-#include "scan/DebugLog.h"
 #include "shared/library/common/FileOps.h"
 #include "shared/library/common/FileUtils.h"
 #include "shared/library/common/win32/WinApi.h"
@@ -76,8 +75,8 @@ std::string cleaned(RawText raw) {
     return value;
 }
 
-bool readVersionResource(ExeInfo& info, std::string path, const SmartPointer<LoggerUnit>& logger) {
-    debugLog(logger, 5, "SMScan: Getting file information...");
+bool readVersionResource(ExeInfo& info, std::string path, Log& log) {
+    debugLog(log, 5, "SMScan: Getting file information...");
     if (startsWith(path, kNtPrefix)) {
         path.erase(0, std::strlen(kNtPrefix));
     } else if (startsWith(path, kSystemRootPrefix)) {
@@ -100,13 +99,13 @@ bool readVersionResource(ExeInfo& info, std::string path, const SmartPointer<Log
     std::vector<Translation> table(length / sizeof(Translation));
     if (!table.empty()) std::memcpy(table.data(), data, table.size() * sizeof(Translation));
 
-    debugLog(logger, 5, "SMScan: Number of language blocks in version info: %i",
+    debugLog(log, 5, "SMScan: Number of language blocks in version info: %i",
              static_cast<int>(table.size()));
     for (size_t i = 0; i < table.size(); ++i) {
         char line[96];
         std::snprintf(line, sizeof line, "SMScan: Block: %i: LangId:%04x Codepage:%04x",
                       static_cast<int>(i), table[i].language, table[i].codePage);
-        if (logger) logger->debug(5, line);
+        log.debug(5, line);
     }
 
     // A block often carries its strings under the neutral or the US English
@@ -123,7 +122,7 @@ bool readVersionResource(ExeInfo& info, std::string path, const SmartPointer<Log
                 info.fileDescription.swap(texts[0]);
                 info.fileVersion.swap(texts[1]);
                 info.productName.swap(texts[2]);
-                debugLog(logger, 5, "SMScan: FileDescription:%s, Product:%s, Version:%s",
+                debugLog(log, 5, "SMScan: FileDescription:%s, Product:%s, Version:%s",
                          info.fileDescription, info.productName, info.fileVersion);
                 return true;
             }
@@ -137,7 +136,7 @@ bool readVersionResource(ExeInfo& info, std::string path, const SmartPointer<Log
 
 bool SMScan::readVersionInfo(ExeInfo& info, const std::string& path) {
     try {
-        return readVersionResource(info, path, logger);
+        return readVersionResource(info, path, log);
     } catch (...) {
         return false;
     }

@@ -1,6 +1,4 @@
 #include "app/CandidatePath.h"
-#include "app/InventoryRecord.h"
-#include "app/RegistryText.h"
 
 #include <gtest/gtest.h>
 
@@ -50,53 +48,6 @@ TEST(CandidatePath, FullyQualified) {
         {"", false},
     };
     for (const auto& c : cases) EXPECT_EQ(isFullyQualified(c.first), c.second) << c.first;
-}
-
-TEST(InventoryRecord, RecordBytes) {
-    const HostIdentity host{"WORK:GROUP", "host\r\nname", "amd64", "windows_10:pro\n"};
-    const CandidateRecord tool{"c:\\tools\\a.exe", "Tool"};
-    EXPECT_EQ(formatInventoryRecord(1700006400, host, tool),
-              "86400:1700006400:33:0:WORK_GROUP:0:host__name:0:amd64:0:windows_10_pro_"
-              ":0:Tool:0:a.exe:0:c_\\tools\\: : : : : : \r\n1\r\n");
-    const CandidateRecord bare{"odd\rname:.exe", "A:\nB"};
-    EXPECT_EQ(formatInventoryRecord(0, HostIdentity(), bare),
-              "86400:0:33:0::0::0::0::0:A__B:0:odd_name_.exe:0:: : : : : : \r\n1\r\n");
-    EXPECT_EQ(inventoryFileName(1765200000), "inventory-1765200000.data");
-}
-
-TEST(RegistryText, ExeMarkers) {
-    struct Case {
-        const char* text;
-        bool marked;
-    };
-    const Case cases[] = {
-        {"tool.exe", true}, {"TOOL.EXE", true}, {"Tool.Exe", false}, {"tool.eXE", false},
-        {"exe", false},     {"", false},
-    };
-    for (const Case& c : cases) EXPECT_EQ(hasExeMarker(c.text), c.marked) << c.text;
-}
-
-TEST(RegistryText, SplittingIntoPaths) {
-    using Paths = std::vector<std::string>;
-    struct Case {
-        std::string text;
-        Paths paths;
-    };
-    const Case cases[] = {
-        {"\"C:\\a b\\x.exe\" /q \"D:\\y.exe\" -z", {"\"C:\\a b\\x.exe", "\" /q \"D:\\y.exe"}},
-        {std::string("c:\\a.exe\0  d:\\b.exe \0\0", 22), {"c:\\a.exe", "d:\\b.exe"}},
-        {std::string("C:\\A.EXE\0c:\\b.exe", 17), {"C:\\A.EXE", "c:\\b.exe"}},
-        // One piece: ".exe" wins over ".EXE", so the upper-case path stays glued.
-        {"C:\\A.EXE c:\\b.exe x", {"C:\\A.EXE c:\\b.exe"}},
-        {"  x.exe.exe  ", {"x.exe", ".exe"}},
-        {"C:\\Tool.Exe", {}},
-        {"no path", {}},
-        {"", {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(splitExecutablePaths(c.text), c.paths);
-    }
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "app/RegistryScan.h"
 
 #include "shared/library/common/SystemInfo.h"
-#include "tests/support/AppLogRecorder.h"
+#include "tests/support/RecordingLog.h"
 #include "tests/support/WinTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -42,7 +42,7 @@ TEST(RegistryScan, EverySourceOfPathsInWalkOrder) {
 
     std::deque<std::string> queue{key + "\\missing", key};
     RecordingSink sink;
-    testing::AppLogRecorder log(5);
+    testing::RecordingLog log(5);
     scanRegistryRoot(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", false, queue, sink, log);
 
     EXPECT_TRUE(queue.empty());
@@ -78,7 +78,7 @@ TEST(RegistryScan, EverySourceOfPathsInWalkOrder) {
 
     // At debug level 0 the walk builds no per-key message.
     std::deque<std::string> again{key};
-    testing::AppLogRecorder quiet(0);
+    testing::RecordingLog quiet(0);
     scanRegistryRoot(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", false, again, sink, quiet);
     EXPECT_EQ(quiet.joined(), "2 Scanning root key \"%s\"... |s:HKEY_CURRENT_USER\n");
 }
@@ -92,7 +92,7 @@ TEST(RegistryScan, SuiteReferencesInTexts) {
     ASSERT_TRUE(::SetEnvironmentVariableA("VELMAR_ENV", scratch.path().c_str()));
     std::deque<std::string> queue{scratch.sub("Sub")};
     RecordingSink sink;
-    testing::AppLogRecorder log(0);
+    testing::RecordingLog log(0);
     scanRegistryRoot(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", false, queue, sink, log);
     ::SetEnvironmentVariableA("VELMAR_ENV", nullptr);
     selectHive("HKEY_LOCAL_MACHINE");
@@ -103,7 +103,7 @@ TEST(RegistryScan, SuiteReferencesInTexts) {
 TEST(RegistryScan, ExpansionBeyondFourTimesTheLength) {
     const std::string value(300, 'v');
     ASSERT_TRUE(::SetEnvironmentVariableA("STOCKSWEEP_LONG", value.c_str()));
-    testing::AppLogRecorder log;
+    testing::RecordingLog log;
     EXPECT_EQ(expandEnvironment("%STOCKSWEEP_LONG%\\a.exe", log), value + "\\a.exe");
     EXPECT_EQ(expandEnvironment("c:\\%NO_SUCH_VARIABLE_HERE%.exe", log),
               "c:\\%NO_SUCH_VARIABLE_HERE%.exe");

@@ -296,9 +296,7 @@ TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
         "    HKEY_CURRENT_USER (Bool) = true {} } } }\n");
 
     // The core service's end of the channel that catalogue messages go to.
-    UniqueFileHandle core(::CreateMailslotA("\\\\.\\mailslot\\Velmar_Core",
-                                            testing::MailslotReader::kMaxMessage, 0, nullptr));
-    ASSERT_TRUE(core) << "the mailslot Velmar_Core is held by another process";
+    testing::MailslotReader core(testing::MailslotReader::ExactName{}, "Velmar_Core");
 
     ASSERT_EQ(runProgram("-c \"" + conf + "\""), 0u) << log();
 
@@ -373,18 +371,7 @@ TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
             if (line.rfind(severity, 0) == 0) logged.push_back(line);
         }
     }
-    std::vector<std::string> frames;
-    for (;;) {
-        DWORD next = 0;
-        ASSERT_TRUE(::GetMailslotInfo(core.get(), nullptr, &next, nullptr, nullptr));
-        if (next == MAILSLOT_NO_MESSAGE) break;
-        std::string frame(testing::MailslotReader::kMaxMessage, '\0');
-        DWORD read = 0;
-        ASSERT_TRUE(::ReadFile(core.get(), &frame[0], static_cast<DWORD>(frame.size()), &read,
-                               nullptr));
-        frame.resize(read);
-        frames.push_back(frame);
-    }
+    const std::vector<std::string> frames = core.readAll();
     ASSERT_EQ(frames.size(), logged.size()) << text;
     ASSERT_GE(frames.size(), 2u);
     EXPECT_NE(frames[0].find("LOGMSG"), std::string::npos);

@@ -1,6 +1,7 @@
 #include "naming/ExeFinder.h"
 
 #include "naming/MappingLoader.h"
+#include "scan/StocksweepMessages.h"
 #include "shared/library/common/ConfReader.h"
 #include "shared/library/common/win32/Wow64.h"
 #include "tests/support/LogRecorder.h"
@@ -99,7 +100,7 @@ TEST_F(MappingLoader, RulesReachTheResolver) {
     mappingFile(
         "# rules\r\nIgnore\r\n{\r\n  VER_NONE\r\n}\r\nmapalways\n{\nver_blanks = Blanks Suite\n}");
     ExeFinder finder(SmartPointer<LoggerUnit>{});
-    loadApplicationMappingsFrom(dir.path(), finder, log.unit);
+    loadApplicationMappingsFrom(dir.path(), finder, log.unitLog);
     EXPECT_EQ(log.take(), "D1 Application mappings loaded.\n");
     EXPECT_EQ(names(finder), "!|Blanks Suite");
 }
@@ -107,8 +108,10 @@ TEST_F(MappingLoader, RulesReachTheResolver) {
 TEST_F(MappingLoader, AnIllegalBraceDiscardsTheFile) {
     mappingFile("# comment\n\nignore\n{\nver_none\n}\n{\nmapalways\n");
     ExeFinder finder(SmartPointer<LoggerUnit>{});
-    loadApplicationMappingsFrom(dir.path(), finder, log.unit);
-    EXPECT_EQ(log.take(), "E24.7 7|Illegal '{'.\n");
+    loadApplicationMappingsFrom(dir.path(), finder, log.unitLog);
+    EXPECT_EQ(log.take(), "E" + std::to_string(kModuleStocksweep) + "." +
+                              std::to_string(AppMessage::kMappingSyntax) + " 7|" +
+                              kIllegalBraceText + "\n");
     EXPECT_EQ(names(finder), "ver_none|Blank Tool");
 }
 
@@ -124,17 +127,17 @@ TEST_F(MappingLoader, DirectoryFromTheConfiguration) {
     conf->buildDomTree(confFile);
 
     ExeFinder finder(SmartPointer<LoggerUnit>{});
-    loadApplicationMappings(conf, finder, log.unit);
+    loadApplicationMappings(conf, finder, log.unitLog);
     EXPECT_EQ(log.take(), "D1 Loading application mappings...\nD1 Application mappings loaded.\n");
     EXPECT_EQ(names(finder), "Plain Tool|Blank Tool");
 
     // No reader, or no file: the resolver keeps its rules.
-    loadApplicationMappings(SmartPointer<ConfReader>{}, finder, log.unit);
+    loadApplicationMappings(SmartPointer<ConfReader>{}, finder, log.unitLog);
     EXPECT_EQ(log.take(),
               "D1 Loading application mappings...\n"
               "D1 Unable to get configuration dir. Cannot load mappings.\n");
     ::DeleteFileA((dir.path() + "components\\appmapping.conf").c_str());
-    loadApplicationMappingsFrom(dir.path(), finder, log.unit);
+    loadApplicationMappingsFrom(dir.path(), finder, log.unitLog);
     EXPECT_EQ(log.take(),
               "D1 File \"" + dir.path() +
                   "components/appmapping.conf\" does not exist. Cannot load mappings.\n");

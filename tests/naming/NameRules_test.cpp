@@ -74,7 +74,7 @@ TEST(NameRules, DecideNameEveryStepAndFallThrough) {
     for (const NameCase& c : cases) {
         testing::LogRecorder log;
         ExeInfo record = c.in;
-        decideName(record, rulesFor(c.rules), log.unit);
+        decideName(record, rulesFor(c.rules), log.unitLog);
         EXPECT_EQ(record.appName, c.name) << c.what;
         EXPECT_EQ(log.lastLine(), c.lastLog) << c.what;
         EXPECT_EQ(record.productName, c.product.empty() ? c.in.productName : c.product) << c.what;
@@ -84,7 +84,8 @@ TEST(NameRules, DecideNameEveryStepAndFallThrough) {
 
         // Deciding again on the stored record gives the same name.
         ExeInfo again = record;
-        decideName(again, rulesFor(c.rules), nullptr);
+        LoggerUnitLog silent(nullptr);
+        decideName(again, rulesFor(c.rules), silent);
         EXPECT_EQ(again.appName, c.name) << c.what << " (again)";
     }
 }
@@ -92,7 +93,7 @@ TEST(NameRules, DecideNameEveryStepAndFallThrough) {
 TEST(NameRules, IgnoredTextsAreLogged) {
     testing::LogRecorder log;
     ExeInfo record = info("bar.exe", "", "P\x01", "D\xe9", "");
-    decideName(record, {}, log.unit);
+    decideName(record, {}, log.unitLog);
     EXPECT_EQ(log.take(),
               "D5 ExeFinder: Ignored Product:P\x01, Using:bar.\n"
               "D5 ExeFinder: Ignored FileDescription:D\xe9, Using:bar.\n"

@@ -4,8 +4,10 @@
 // ConfLogChain.h), and the unit's own "Created logger" line is dropped.
 #pragma once
 
+#include "shared/library/logger/LogCommons.h"
 #include "shared/library/logger/LogSettings.h"
 #include "shared/library/logger/LoggerUnit.h"
+#include "shared/library/logger/LoggerUnitLog.h"
 #include "tests/support/ConfLogChain.h"
 
 #include <memory>
@@ -37,7 +39,9 @@ struct LogRecorder {
     }
 
     RecordingChain chain;
-    SmartPointer<LoggerUnit> unit = std::make_shared<LoggerUnit>(chain.centre, 24);
+    SmartPointer<LoggerUnit> unit = std::make_shared<LoggerUnit>(chain.centre, kModuleStocksweep);
+    // The logging interface over `unit`, for functions that take one.
+    LoggerUnitLog unitLog{unit};
 };
 
 }  // namespace testing

@@ -48,10 +48,20 @@ std::vector<std::string> fileNames(const std::string& dir) {
     return names;
 }
 
-MailslotReader::MailslotReader(const std::string& prefix) {
+namespace {
+
+std::string uniqueName(const std::string& prefix) {
     static std::atomic<int> counter{0};
-    name_ = prefix + "-" + std::to_string(::GetCurrentProcessId()) + "-" +
-            std::to_string(counter++);
+    return prefix + "-" + std::to_string(::GetCurrentProcessId()) + "-" +
+           std::to_string(counter++);
+}
+
+}  // namespace
+
+MailslotReader::MailslotReader(const std::string& prefix)
+    : MailslotReader(ExactName{}, uniqueName(prefix)) {}
+
+MailslotReader::MailslotReader(ExactName, const std::string& name) : name_(name) {
     slot_.reset(::CreateMailslotA(("\\\\.\\mailslot\\" + name_).c_str(), kMaxMessage, 0,
                                   nullptr));
     if (!slot_) throw std::runtime_error("CreateMailslotA failed for " + name_);

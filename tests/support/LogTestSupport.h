@@ -31,11 +31,16 @@ std::vector<std::string> fileNames(const std::string& dir);
 
 // A mailslot "\\.\mailslot\<prefix>-<pid>-<n>" that this process reads; the
 // name is unique per run. Messages longer than kMaxMessage are not expected.
+// std::runtime_error when the slot cannot be made (another process holds it).
 class MailslotReader {
 public:
     static constexpr DWORD kMaxMessage = 64 * 1024;
 
     explicit MailslotReader(const std::string& prefix);
+    // The mailslot "\\.\mailslot\<name>" itself, for a name that the code
+    // under test fixes (the core service's).
+    struct ExactName {};
+    MailslotReader(ExactName, const std::string& name);
     // The name without the "\\.\mailslot\" part.
     const std::string& name() const { return name_; }
     // Every message waiting now, in the order sent, each with all its bytes.

@@ -20,7 +20,7 @@ bool nextGrammarToken(Tokenizer& tokenizer, Token& token) {
     return false;
 }
 
-[[noreturn]] void syntaxError(ConfLog& log, const char* text) {
+[[noreturn]] void syntaxError(Log& log, const char* text) {
     log.debug(1, text, {});
     VELMAR_THROW(ConfigException, ConfigException::CF_CONF, "");
 }
@@ -35,7 +35,7 @@ std::unique_ptr<DOMNode> newNode(const std::string& name) {
 
 }  // namespace
 
-bool parseEntries(Tokenizer& tokenizer, DOMNode& parent, ConfLog& log, uint32_t depth) {
+bool parseEntries(Tokenizer& tokenizer, DOMNode& parent, Log& log, uint32_t depth) {
     State state = State::Name;
     std::unique_ptr<DOMNode> node;
     Token token;
@@ -90,7 +90,7 @@ bool parseEntries(Tokenizer& tokenizer, DOMNode& parent, ConfLog& log, uint32_t 
 }
 
 void buildTreeFromText(const std::string& text, const std::string& fileName,
-                       std::unique_ptr<DOMNode>& root, ConfLog& log) {
+                       std::unique_ptr<DOMNode>& root, Log& log) {
     ConfSearcher searcher;
     Tokenizer tokenizer(&text, &searcher);
     try {
@@ -102,11 +102,11 @@ void buildTreeFromText(const std::string& text, const std::string& fileName,
         e.addTrace(__FILE__, __LINE__);
         const int32_t line =
             1 + static_cast<int32_t>(countChar('\n', text, 0, tokenizer.position()));
-        log.error(ConfLog::kSyntaxError, {fileName, e.text()});
+        log.message(kSeverityError, ConfMessage::kSyntaxError, {fileName, e.text()});
         log.debug(1, "ConfReader: %s, line %i.", {e.text(), line});
     } catch (const std::bad_alloc&) {
         ConfigException e(ConfigException::CF_MEM, "", __FILE__, __LINE__);
-        log.error(ConfLog::kSyntaxError, {fileName, e.text()});
+        log.message(kSeverityError, ConfMessage::kSyntaxError, {fileName, e.text()});
     }
 }
 

@@ -6,8 +6,8 @@
 // so line breaks carry no meaning; comments are tokens like any other.
 #pragma once
 
-#include "shared/library/common/ConfLog.h"
 #include "shared/library/common/DOMNode.h"
+#include "shared/library/common/Log.h"
 #include "shared/library/common/Tokenizer.h"
 
 #include <cstdint>
@@ -15,6 +15,13 @@
 #include <string>
 
 namespace Velmar {
+
+// The numbered messages of the Configuration module, all of severity ERROR.
+namespace ConfMessage {
+constexpr int32_t kCannotReadFile = 1;     // file name, exception text or "Unknown"
+constexpr int32_t kSyntaxError = 2;        // file name, exception text
+constexpr int32_t kUnresolvableValue = 3;  // key
+}  // namespace ConfMessage
 
 // Blocks nested deeper than this are a syntax error, so that the recursive
 // parse stays far inside a 1 MiB stack (the Windows main thread's) whatever the text.
@@ -28,7 +35,7 @@ constexpr uint32_t kMaxConfNesting = 1000;
 // ConfigException CF_CONF; on a failed node allocation throws CF_MEM. The entry
 // that failed and the ones enclosing it are discarded; completed ones stay in
 // the tree.
-bool parseEntries(Tokenizer& tokenizer, DOMNode& parent, ConfLog& log, uint32_t depth = 0);
+bool parseEntries(Tokenizer& tokenizer, DOMNode& parent, Log& log, uint32_t depth = 0);
 
 // Replaces `root` with a new node "Root" holding the entries of `text`, then
 // logs at level 2 "ConfReader: DOM tree built.". A stray "}" at the top level
@@ -37,6 +44,6 @@ bool parseEntries(Tokenizer& tokenizer, DOMNode& parent, ConfLog& log, uint32_t 
 // text) and "ConfReader: %s, line %i." at level 1, the line being the one where
 // the failing token ends. Never throws.
 void buildTreeFromText(const std::string& text, const std::string& fileName,
-                       std::unique_ptr<DOMNode>& root, ConfLog& log);
+                       std::unique_ptr<DOMNode>& root, Log& log);
 
 }  // namespace Velmar

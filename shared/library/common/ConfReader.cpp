@@ -1,5 +1,6 @@
 #include "shared/library/common/ConfReader.h"
 
+#include "shared/library/common/ConfParser.h"
 #include "shared/library/common/Exception.h"
 #include "shared/library/common/FilePlain.h"
 #include "shared/library/logger/LogCommons.h"
@@ -12,21 +13,6 @@ namespace {
 
 const int32_t kSeekStart = 0;
 const int32_t kSeekEnd = 2;
-
-// Holds one level of a Monopoly for a scope.
-class LockLevel {
-public:
-    explicit LockLevel(Monopoly& lock) : lock_(lock) { taken_ = lock_.enforce(); }
-    ~LockLevel() {
-        if (taken_) lock_.relax();
-    }
-    LockLevel(const LockLevel&) = delete;
-    LockLevel& operator=(const LockLevel&) = delete;
-
-private:
-    Monopoly& lock_;
-    bool taken_ = false;
-};
 
 // The whole file as one text; FileException when it cannot be opened or read.
 std::string readWholeFile(const std::string& fileName) {
@@ -63,24 +49,24 @@ ConfReader::~ConfReader() {
 void ConfReader::buildDomTree(const std::string& fileName) {
     try {
         log_.debug(2, "ConfReader: Building DOM tree from file \"%s\"...", {fileName});
-        LockLevel level(buildLock_);
+        const MonopolyGuard building(buildLock_);
         std::string text;
         try {
             text = readWholeFile(fileName);
         } catch (FileException& e) {
             e.addTrace(__FILE__, __LINE__);
-            log_.error(ConfLog::kCannotReadFile, {fileName, e.text()});
+            log_.message(kSeverityError, ConfMessage::kCannotReadFile, {fileName, e.text()});
             return;
         } catch (...) {
-            log_.error(ConfLog::kCannotReadFile, {fileName, "Unknown"});
+            log_.message(kSeverityError, ConfMessage::kCannotReadFile, {fileName, "Unknown"});
             log_.debug(1, "ConfReader: Unknown error while building DOM tree from file \"%s\".",
                        {fileName});
             return;
         }
         tree_.build(text, fileName);
     } catch (...) {
-        // Only the logging chain can get here (its debug lines pass exceptions
-        // on); a build never throws to its caller.
+        // Only taking the build lock can get here (out of memory); a build
+        // never throws to its caller.
     }
 }
 

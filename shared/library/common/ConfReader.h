@@ -4,10 +4,10 @@
 // "Configuration".
 #pragma once
 
-#include "shared/library/common/ConfLoggerLog.h"
 #include "shared/library/common/ConfTree.h"
 #include "shared/library/common/Monopoly.h"
 #include "shared/library/common/SmartPointer.h"
+#include "shared/library/logger/LoggerUnitLog.h"
 
 #include <cstdint>
 #include <string>
@@ -61,7 +61,7 @@ public:
 
 private:
     SmartPointer<LoggerUnit> logger_;
-    ConfLoggerLog log_;
+    LoggerUnitLog log_;
     ConfTree tree_;
     Monopoly buildLock_;
 };

@@ -3,25 +3,19 @@
 #include "shared/library/common/ConfParser.h"
 #include "shared/library/common/Exception.h"
 #include "shared/library/common/FileUtils.h"
+#include "shared/library/common/IntegerText.h"
 
 #include <cerrno>
 #include <cstdlib>
-#include <limits>
 
 namespace Velmar {
 namespace {
 
 const char kReferenceOpen[] = "${";
 
-int32_t clampToInt32(long value) {
-    if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-    if (value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(value);
-}
-
 }  // namespace
 
-ConfTree::ConfTree(ConfLog& log) : log_(log) {}
+ConfTree::ConfTree(Log& log) : log_(log) {}
 
 ConfTree::~ConfTree() = default;
 
@@ -61,7 +55,7 @@ ConfResult ConfTree::resolveReferences(const std::string& key, std::string& valu
         const size_t close = value.find('}', open);
         if (close == std::string::npos || passes == maxPasses ||
             value.size() > maxLength) {
-            log_.error(ConfLog::kUnresolvableValue, {key});
+            log_.message(kSeverityError, ConfMessage::kUnresolvableValue, {key});
             return CR_BAD_REFERENCE;
         }
         const std::string name = value.substr(open + 2, close - open - 2);

@@ -7,8 +7,8 @@
 // stored back.
 #pragma once
 
-#include "shared/library/common/ConfLog.h"
 #include "shared/library/common/DOMNode.h"
+#include "shared/library/common/Log.h"
 #include "shared/library/common/TimeSpan.h"
 
 #include <cstdint>
@@ -40,7 +40,7 @@ constexpr size_t kMaxReferenceGrowth = size_t(1) << 20;
 class ConfTree {
 public:
     // `log` receives the lookups' debug lines and errors; it must outlive the tree.
-    explicit ConfTree(ConfLog& log);
+    explicit ConfTree(Log& log);
     virtual ~ConfTree();
 
     ConfTree(const ConfTree&) = delete;
@@ -87,7 +87,7 @@ private:
     // Replaces the references in `value`; CR_OK or the failing code.
     ConfResult resolveReferences(const std::string& key, std::string& value) const;
 
-    ConfLog& log_;
+    Log& log_;
     std::unique_ptr<DOMNode> root_;
 };
 

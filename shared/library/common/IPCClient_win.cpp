@@ -4,6 +4,7 @@
 #include "shared/library/common/Exception.h"
 #include "shared/library/common/win32/MailSlot.h"
 
+#include <memory>
 #include <new>
 
 namespace Velmar {
@@ -16,8 +17,11 @@ void IPCClient::send(const std::string& command, const std::string& second,
                      const std::string& body, const std::string& payload) {
     const std::string message = frame(command, second, body, payload);
     if (!channel_) {
-        channel_.reset(new (std::nothrow) MailSlot(IPC::kSendLocal, endpoint_));
-        if (!channel_) VELMAR_THROW(IPCException, IPCException::IC_MEM, "");
+        try {
+            channel_ = std::make_unique<MailSlot>(IPC::kSendLocal, endpoint_);
+        } catch (const std::bad_alloc&) {
+            VELMAR_THROW(IPCException, IPCException::IC_MEM, "");
+        }
     }
     channel_->send(message);
 }

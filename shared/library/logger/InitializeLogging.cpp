@@ -1,5 +1,5 @@
 // The first set-up of the logging chain, from the suite's registry values.
-#include "shared/library/logger/LogSettings.h"
+#include "shared/library/logger/LoggingSetup.h"
 
 #include "shared/library/common/FileUtils.h"
 #include "shared/library/common/SystemInfo.h"

@@ -1,7 +1,7 @@
 #include "shared/library/logger/LogCommons.h"
 
 #include "shared/library/common/FileUtils.h"
-#include "shared/library/logger/LogText.h"
+#include "shared/library/common/IntegerText.h"
 
 #include <cstdio>
 

@@ -12,24 +12,14 @@
 //   - the number is the leading decimal integer of its field, 0 when none.
 #pragma once
 
+#include "shared/library/common/Log.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
 namespace Velmar {
-
-// Severities of catalogue messages; the process-wide threshold uses the same
-// numbers, plus kSeverityNone (nothing passes).
-enum Severity : int32_t {
-    kSeverityNotice = 0,
-    kSeverityWarning = 1,
-    kSeverityError = 2,
-    kSeverityCritical = 3,
-    kSeverityFatal = 4,
-    kSeverityNone = 5,     // threshold only: "NONE" or "NOTHING"
-    kSeverityInvalid = 6,  // a name that is no severity; never a threshold
-};
 
 // The module number of a key that has no row in the module table.
 constexpr int32_t kUnknownModule = 64;

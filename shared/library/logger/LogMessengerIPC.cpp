@@ -3,6 +3,7 @@
 #include "shared/library/common/Exception.h"
 #include "shared/library/common/IPCClient.h"
 
+#include <memory>
 #include <new>
 
 namespace Velmar {
@@ -24,8 +25,11 @@ bool LogMessengerIPC::send(const std::string& recordText) {
     const bool written = LogMessenger::send(recordText);
     if (isDebugText(recordText)) return written;
     if (!ipcClient_) {
-        ipcClient_.reset(new (std::nothrow) IPCClient(endpoint_));
-        if (!ipcClient_) return false;
+        try {
+            ipcClient_ = std::make_unique<IPCClient>(endpoint_);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
     }
     try {
         ipcClient_->send(kLogCommand, "", recordText, "");

@@ -1,7 +1,7 @@
 #include "shared/library/logger/LogRecord.h"
 
 #include "shared/library/common/FileUtils.h"
-#include "shared/library/logger/LogText.h"
+#include "shared/library/common/IntegerText.h"
 #include "shared/library/logger/ParamStream.h"
 
 namespace Velmar {

@@ -86,17 +86,4 @@ struct LogSettings {
     SmartPointer<ConfReader> conf;  // set by the application before reconfigureLogging
 };
 
-// First set-up, from the suite's registry values: application display name,
-// log directory ("StartupLogDir" when logDir is empty; "ERROR!!!" on standard
-// output when unreadable), debug level ("StartupDebugLevel", 0 when
-// unreadable), rotation scheme words ("LogFileRotationScheme"), then the
-// mailslot messenger with the log file logDir + fileName, the centre and the
-// application's unit. With `logger` already set it runs reconfigureLogging
-// instead. Returns whether the unit was made. Windows layer only.
-bool initializeLogging(LogSettings& settings);
-
-// Second set-up, from the configuration through `conf`. Defined with the
-// configuration reader.
-bool reconfigureLogging(LogSettings& settings);
-
 }  // namespace Velmar

@@ -8,6 +8,7 @@
 #include "shared/library/logger/LogRotation.h"
 #include "shared/library/logger/LogSettings.h"
 
+#include <memory>
 #include <new>
 
 namespace Velmar {
@@ -91,9 +92,12 @@ bool LoggerAgentFile::setFile(const std::string& newPath) {
     const MonopolyGuard inProcess(threadLock_);
     if (file_ && file_->path() == newPath) return true;
 
-    std::unique_ptr<FilePlain> replacement(new (std::nothrow)
-                                               FilePlain(newPath, FilePlain::Sharing::kAll));
-    if (!replacement) return false;
+    std::unique_ptr<FilePlain> replacement;
+    try {
+        replacement = std::make_unique<FilePlain>(newPath, FilePlain::Sharing::kAll);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 
     std::string note;
     if (isOpen()) {

@@ -4,6 +4,8 @@
 
 #include "shared/library/common/win32/WinApi.h"
 
+#include <lm.h>
+
 #include <utility>
 
 namespace Velmar {
@@ -94,10 +96,19 @@ struct EnvironmentStringsTraits {
     static bool close(Handle h) noexcept { return ::FreeEnvironmentStringsA(h) != 0; }
 };
 
+// Buffers that the network functions (NetWkstaGetInfo) allocate for their answers.
+struct NetBufferTraits {
+    using Handle = LPBYTE;
+    static Handle invalid() noexcept { return nullptr; }
+    static bool isValid(Handle h) noexcept { return h != nullptr; }
+    static bool close(Handle h) noexcept { return ::NetApiBufferFree(h) == NERR_Success; }
+};
+
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueHKey = UniqueHandle<RegKeyTraits>;
 using UniqueEnvironmentStrings = UniqueHandle<EnvironmentStringsTraits>;
+using UniqueNetBuffer = UniqueHandle<NetBufferTraits>;
 
 }  // namespace Velmar

@@ -1,6 +1,7 @@
 #include "shared/library/common/ConfParser.h"
 
 #include "tests/support/ConfTestSupport.h"
+#include "tests/support/RecordingLog.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,7 @@
 namespace Velmar {
 namespace {
 
-using testing::ConfLogRecorder;
+using testing::RecordingLog;
 using testing::dumpTree;
 
 const char kBuilt[] = "D2 ConfReader: DOM tree built.\n";
@@ -25,13 +26,13 @@ struct ParseCase {
 template <size_t N>
 void expectParses(const ParseCase (&cases)[N]) {
     for (const ParseCase& c : cases) {
-        ConfLogRecorder log;
+        RecordingLog log;
         std::unique_ptr<DOMNode> root;
         buildTreeFromText(c.text, "f.conf", root, log);
         ASSERT_NE(root, nullptr) << c.text;
         EXPECT_EQ(root->name(), "Root");
         EXPECT_EQ(dumpTree(root.get()), c.tree) << c.text;
-        EXPECT_EQ(log.lines, c.log) << c.text;
+        EXPECT_EQ(log.take(), c.log) << c.text;
     }
 }
 
@@ -94,7 +95,7 @@ std::string nested(int depth) {
 }
 
 TEST(ConfParser, NestingBeyondTheBoundIsASyntaxErrorOnTheLineOfItsBrace) {
-    ConfLogRecorder log;
+    RecordingLog log;
     std::unique_ptr<DOMNode> root;
     buildTreeFromText(nested(kMaxConfNesting), "f.conf", root, log);
     EXPECT_EQ(log.take(), kBuilt);
@@ -118,10 +119,10 @@ TEST(ConfParser, HundredThousandEntriesInOneBlock) {
     std::string text = "b()=1{\n";
     for (int i = 0; i < 100000; ++i) text += "e" + std::to_string(i) + " (Integer) = " + std::to_string(i) + " {}\n";
     text += "}\n";
-    ConfLogRecorder log;
+    RecordingLog log;
     std::unique_ptr<DOMNode> root;
     buildTreeFromText(text, "f.conf", root, log);
-    EXPECT_EQ(log.lines, kBuilt);
+    EXPECT_EQ(log.take(), kBuilt);
     size_t count = 0;
     const DOMNode* last = nullptr;
     for (const DOMNode* n = root->firstChild()->firstChild(); n; n = n->nextSibling()) {

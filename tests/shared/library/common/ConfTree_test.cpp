@@ -1,6 +1,7 @@
 #include "shared/library/common/ConfTree.h"
 
 #include "tests/support/ConfTestSupport.h"
+#include "tests/support/RecordingLog.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,7 @@
 namespace Velmar {
 namespace {
 
-using testing::ConfLogRecorder;
+using testing::RecordingLog;
 
 const char kConf[] = R"(
 s (String) = '  Mixed Case  ' {}
@@ -49,7 +50,7 @@ protected:
         tree.build(kConf, "test.conf");
         ASSERT_EQ(log.take(), "D2 ConfReader: DOM tree built.\n");
     }
-    ConfLogRecorder log;
+    RecordingLog log;
     ConfTree tree{log};
 };
 
@@ -214,7 +215,7 @@ TEST(ConfTreeReferences, ManyReferencesThatEndResolve) {
     const uint32_t many = kMaxReferencePasses + 1;
     std::string refs;
     for (uint32_t i = 0; i < many; ++i) refs += "${z}";
-    ConfLogRecorder log;
+    RecordingLog log;
     ConfTree tree(log);
     tree.build("z (String) = x {}\nmany (String) = '" + refs + "' {}\n", "many.conf");
     std::string out;

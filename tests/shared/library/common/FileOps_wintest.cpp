@@ -3,6 +3,7 @@
 #include "shared/library/common/FileUtils.h"
 #include "shared/library/common/win32/WinApi.h"
 #include "shared/library/common/win32/WinHandle.h"
+#include "tests/support/ScratchDirTest.h"
 #include "tests/support/WinTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,6 @@ namespace {
 
 using testing::rawExists;
 using testing::readFile;
-using testing::ScratchDir;
 using testing::writeFile;
 
 bool equalsIgnoringCase(std::string a, std::string b) {
@@ -45,50 +45,39 @@ void setTimes(const std::string& path, FILETIME accessed, FILETIME written) {
     ASSERT_TRUE(::SetFileTime(file.get(), nullptr, &accessed, &written));
 }
 
-// Each test works in a scratch directory of its own, set up and checked with
-// the plain API rather than the functions under test.
-class FileOpsTest : public ::testing::Test {
+// The scratch directory is set up and checked with the plain API rather than
+// the functions under test.
+class FileOpsTest : public testing::ScratchDirTest {
 protected:
-    void SetUp() override {
-        DWORD n = ::GetCurrentDirectoryA(0, nullptr);
-        savedCwd_.assign(n, '\0');
-        savedCwd_.resize(::GetCurrentDirectoryA(n, &savedCwd_[0]));
-    }
-    // Before the scratch directory goes: a current directory inside it would keep it.
-    void TearDown() override { ::SetCurrentDirectoryA(savedCwd_.c_str()); }
-    std::string path(const std::string& name) const { return dir_ + "\\" + name; }
-
-    ScratchDir scratch_{"stocksweep-fileops"};
-    const std::string dir_ = scratch_.dir();
-    std::string savedCwd_;
+    FileOpsTest() : ScratchDirTest("stocksweep-fileops") {}
 };
 
 TEST_F(FileOpsTest, CopyFileHonoursOverwrite) {
-    writeFile(path("src"), "source");
-    writeFile(path("dst"), "target");
-    EXPECT_FALSE(copyFile(path("src"), path("dst"), false));
-    EXPECT_EQ(readFile(path("dst")), "target");
-    EXPECT_TRUE(copyFile(path("src"), path("dst"), true));
-    EXPECT_EQ(readFile(path("dst")), "source");
-    EXPECT_TRUE(copyFile(path("src"), path("new"), false));
-    EXPECT_EQ(readFile(path("new")), "source");
-    EXPECT_EQ(readFile(path("src")), "source");
-    EXPECT_FALSE(copyFile(path("missing"), path("other"), true));
-    EXPECT_FALSE(rawExists(path("other")));
+    writeFile(at("src"), "source");
+    writeFile(at("dst"), "target");
+    EXPECT_FALSE(copyFile(at("src"), at("dst"), false));
+    EXPECT_EQ(readFile(at("dst")), "target");
+    EXPECT_TRUE(copyFile(at("src"), at("dst"), true));
+    EXPECT_EQ(readFile(at("dst")), "source");
+    EXPECT_TRUE(copyFile(at("src"), at("new"), false));
+    EXPECT_EQ(readFile(at("new")), "source");
+    EXPECT_EQ(readFile(at("src")), "source");
+    EXPECT_FALSE(copyFile(at("missing"), at("other"), true));
+    EXPECT_FALSE(rawExists(at("other")));
 }
 
 TEST_F(FileOpsTest, MoveFileSucceedsAndClearsLastSystemError) {
-    writeFile(path("a"), "first");
-    writeFile(path("b"), "second");
+    writeFile(at("a"), "first");
+    writeFile(at("b"), "second");
     // To a new name, then with overwrite onto an existing one.
     const struct { const char* from; const char* to; bool overwrite; } moves[] = {
         {"a", "c", false}, {"c", "b", true}};
     for (const auto& m : moves) {
         lastSystemError = 12345;
-        EXPECT_TRUE(moveFile(path(m.from), path(m.to), m.overwrite)) << m.to;
+        EXPECT_TRUE(moveFile(at(m.from), at(m.to), m.overwrite)) << m.to;
         EXPECT_EQ(lastSystemError, 0u);
-        EXPECT_FALSE(rawExists(path(m.from)));
-        EXPECT_EQ(readFile(path(m.to)), "first");
+        EXPECT_FALSE(rawExists(at(m.from)));
+        EXPECT_EQ(readFile(at(m.to)), "first");
     }
 }
 
@@ -119,82 +108,82 @@ TEST_F(FileOpsTest, MoveFileOntoExistingTargetRetriesEveryTwoSecondsSixTimes) {
         {5, true, std::vector<uint32_t>(5, 2000)},
     };
     for (const Case& c : cases) {
-        writeFile(path("from"), "from");
-        writeFile(path("to"), "to");
-        recorded = RecordedPauses{{}, c.clearTargetAt, path("to")};
+        writeFile(at("from"), "from");
+        writeFile(at("to"), "to");
+        recorded = RecordedPauses{{}, c.clearTargetAt, at("to")};
         lastSystemError = 0;
-        EXPECT_EQ(moveFile(path("from"), path("to"), false), c.moved) << c.clearTargetAt;
+        EXPECT_EQ(moveFile(at("from"), at("to"), false), c.moved) << c.clearTargetAt;
         EXPECT_EQ(recorded.pauses, c.pauses) << c.clearTargetAt;
         if (c.moved) {
             EXPECT_EQ(lastSystemError, 0u);
-            EXPECT_FALSE(rawExists(path("from")));
-            EXPECT_EQ(readFile(path("to")), "from");
+            EXPECT_FALSE(rawExists(at("from")));
+            EXPECT_EQ(readFile(at("to")), "from");
         } else {
             EXPECT_TRUE(lastSystemError == ERROR_ALREADY_EXISTS ||
                         lastSystemError == ERROR_FILE_EXISTS)
                 << lastSystemError;
-            EXPECT_EQ(readFile(path("from")), "from");
-            EXPECT_EQ(readFile(path("to")), "to");
+            EXPECT_EQ(readFile(at("from")), "from");
+            EXPECT_EQ(readFile(at("to")), "to");
         }
     }
     EXPECT_EQ(setMovePause(previous), recordPause);
 }
 
 TEST_F(FileOpsTest, DeleteFileWithAndWithoutForce) {
-    writeFile(path("plain"), "x");
-    EXPECT_TRUE(deleteFile(path("plain")));
-    EXPECT_FALSE(rawExists(path("plain")));
-    EXPECT_FALSE(deleteFile(path("plain")));
-    EXPECT_FALSE(deleteFile(path("plain"), true));
+    writeFile(at("plain"), "x");
+    EXPECT_TRUE(deleteFile(at("plain")));
+    EXPECT_FALSE(rawExists(at("plain")));
+    EXPECT_FALSE(deleteFile(at("plain")));
+    EXPECT_FALSE(deleteFile(at("plain"), true));
 
-    writeFile(path("ro"), "x");
-    ASSERT_TRUE(::SetFileAttributesA(path("ro").c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_FALSE(deleteFile(path("ro"), false));
-    EXPECT_TRUE(rawExists(path("ro")));
-    EXPECT_TRUE(deleteFile(path("ro"), true));
-    EXPECT_FALSE(rawExists(path("ro")));
+    writeFile(at("ro"), "x");
+    ASSERT_TRUE(::SetFileAttributesA(at("ro").c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(deleteFile(at("ro"), false));
+    EXPECT_TRUE(rawExists(at("ro")));
+    EXPECT_TRUE(deleteFile(at("ro"), true));
+    EXPECT_FALSE(rawExists(at("ro")));
 
-    writeFile(path("rw"), "x");
-    EXPECT_TRUE(deleteFile(path("rw"), false));
-    EXPECT_FALSE(rawExists(path("rw")));
+    writeFile(at("rw"), "x");
+    EXPECT_TRUE(deleteFile(at("rw"), false));
+    EXPECT_FALSE(rawExists(at("rw")));
 }
 
 TEST_F(FileOpsTest, MakeDirectoriesCreatesEveryMissingLevel) {
     EXPECT_TRUE(makeDirectories(""));
     EXPECT_TRUE(makeDirectories("name-without-directory.txt"));
-    EXPECT_TRUE(makeDirectories(path("a\\b\\c\\file.txt")));
-    EXPECT_TRUE(rawExists(path("a\\b\\c")));
-    EXPECT_FALSE(rawExists(path("a\\b\\c\\file.txt")));
+    EXPECT_TRUE(makeDirectories(at("a\\b\\c\\file.txt")));
+    EXPECT_TRUE(rawExists(at("a\\b\\c")));
+    EXPECT_FALSE(rawExists(at("a\\b\\c\\file.txt")));
     // A trailing separator names a directory; runs of mixed separators are read too.
-    EXPECT_TRUE(makeDirectories(path("x/y\\/z//")));
-    EXPECT_TRUE(rawExists(path("x\\y\\z")));
-    EXPECT_TRUE(makeDirectories(path("a\\b\\c\\")));  // all present already
-    EXPECT_TRUE(createDirectory(path("one")));
-    EXPECT_FALSE(createDirectory(path("one")));
-    EXPECT_FALSE(createDirectory(path("two\\three")));
+    EXPECT_TRUE(makeDirectories(at("x/y\\/z//")));
+    EXPECT_TRUE(rawExists(at("x\\y\\z")));
+    EXPECT_TRUE(makeDirectories(at("a\\b\\c\\")));  // all present already
+    EXPECT_TRUE(createDirectory(at("one")));
+    EXPECT_FALSE(createDirectory(at("one")));
+    EXPECT_FALSE(createDirectory(at("two\\three")));
     // Below a file nothing can be created.
-    writeFile(path("f"), "x");
-    EXPECT_FALSE(makeDirectories(path("f\\sub\\g.txt")));
-    EXPECT_FALSE(rawExists(path("f\\sub")));
+    writeFile(at("f"), "x");
+    EXPECT_FALSE(makeDirectories(at("f\\sub\\g.txt")));
+    EXPECT_FALSE(rawExists(at("f\\sub")));
     // Relative to the current directory.
     ASSERT_TRUE(::SetCurrentDirectoryA(dir_.c_str()));
     EXPECT_TRUE(makeDirectories("rel\\inner\\"));
-    EXPECT_TRUE(rawExists(path("rel\\inner")));
+    EXPECT_TRUE(rawExists(at("rel\\inner")));
 }
 
 TEST_F(FileOpsTest, GetFileInfoOfFileAndDirectory) {
-    writeFile(path("data.bin"), std::string("12345\0\r\n", 8));
+    writeFile(at("data.bin"), std::string("12345\0\r\n", 8));
     // Wine keeps no creation time of its own (it reports another of the file's
     // times), so only the access and write times are set and checked.
-    setTimes(path("data.bin"), fileTimeOf(4102444800), fileTimeOf(1000000000));  // 2100, 2001
-    ASSERT_TRUE(::SetFileAttributesA(path("data.bin").c_str(),
+    setTimes(at("data.bin"), fileTimeOf(4102444800), fileTimeOf(1000000000));  // 2100, 2001
+    ASSERT_TRUE(::SetFileAttributesA(at("data.bin").c_str(),
                                      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(::SetCurrentDirectoryA(dir_.c_str()));
 
     FileInfo info;
     ASSERT_TRUE(getFileInfo("data.bin", info));
     EXPECT_TRUE(info.exists);
-    EXPECT_TRUE(equalsIgnoringCase(info.fullPath, path("data.bin"))) << info.fullPath;
+    EXPECT_TRUE(equalsIgnoringCase(info.fullPath, at("data.bin"))) << info.fullPath;
     EXPECT_EQ(info.size, 8u);
     EXPECT_EQ(info.attributes & (kAttrHidden | kAttrReadOnly | kAttrDirectory),
               kAttrHidden | kAttrReadOnly);
@@ -202,26 +191,26 @@ TEST_F(FileOpsTest, GetFileInfoOfFileAndDirectory) {
     EXPECT_EQ(info.accessed.getSeconds(), 0);           // past the 32-bit range
     EXPECT_EQ(fileSize("data.bin"), 8u);
 
-    setTimes(path("data.bin"), fileTimeOf(0x7FFFFFFF), fileTimeOf(-86400 * 365));
-    ASSERT_TRUE(getFileInfo(path("data.bin"), info));
+    setTimes(at("data.bin"), fileTimeOf(0x7FFFFFFF), fileTimeOf(-86400 * 365));
+    ASSERT_TRUE(getFileInfo(at("data.bin"), info));
     EXPECT_EQ(info.accessed.getSeconds(), 0x7FFFFFFF);  // the last second that fits
     EXPECT_EQ(info.written.getSeconds(), 0);            // 1969: before the range
 
-    writeFile(path("sub.dir"), "");
-    ASSERT_TRUE(::CreateDirectoryA(path("folder").c_str(), nullptr));
-    ASSERT_TRUE(getFileInfo(path("folder"), info));
+    writeFile(at("sub.dir"), "");
+    ASSERT_TRUE(::CreateDirectoryA(at("folder").c_str(), nullptr));
+    ASSERT_TRUE(getFileInfo(at("folder"), info));
     EXPECT_TRUE(info.attributes & kAttrDirectory);
     EXPECT_EQ(info.size, 0u);
-    ASSERT_TRUE(getFileInfo(path("sub.dir"), info));
+    ASSERT_TRUE(getFileInfo(at("sub.dir"), info));
     EXPECT_FALSE(info.attributes & kAttrDirectory);
     EXPECT_EQ(info.size, 0u);
 }
 
 TEST_F(FileOpsTest, GetFileInfoReportsMissingAndUnopenableFilesAsFailures) {
-    const std::string missingNames[] = {path("missing"), "", path("*"), path("dat?.bin"),
-                                        path("folder\\")};
-    ASSERT_TRUE(::CreateDirectoryA(path("folder").c_str(), nullptr));
-    writeFile(path("data.bin"), "x");
+    const std::string missingNames[] = {at("missing"), "", at("*"), at("dat?.bin"),
+                                        at("folder\\")};
+    ASSERT_TRUE(::CreateDirectoryA(at("folder").c_str(), nullptr));
+    writeFile(at("data.bin"), "x");
     for (const std::string& name : missingNames) {
         FileInfo info;
         info.size = 99;
@@ -231,20 +220,20 @@ TEST_F(FileOpsTest, GetFileInfoReportsMissingAndUnopenableFilesAsFailures) {
         EXPECT_EQ(fileSize(name), 0u) << name;
     }
     // A file held open without sharing is found but cannot be opened for its size.
-    UniqueFileHandle locked(::CreateFileA(path("data.bin").c_str(), GENERIC_READ, 0, nullptr,
+    UniqueFileHandle locked(::CreateFileA(at("data.bin").c_str(), GENERIC_READ, 0, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(locked.valid());
     FileInfo info;
-    EXPECT_FALSE(getFileInfo(path("data.bin"), info));
-    EXPECT_FALSE(pathExists(path("data.bin")));
+    EXPECT_FALSE(getFileInfo(at("data.bin"), info));
+    EXPECT_FALSE(pathExists(at("data.bin")));
     locked.reset();
-    EXPECT_TRUE(pathExists(path("data.bin")));
+    EXPECT_TRUE(pathExists(at("data.bin")));
 }
 
 TEST_F(FileOpsTest, FileSizeBeyondFourGigabytes) {
     const uint64_t size = (5ULL << 30) + 3;
     {
-        UniqueFileHandle file(::CreateFileA(path("big").c_str(), GENERIC_WRITE, 0, nullptr,
+        UniqueFileHandle file(::CreateFileA(at("big").c_str(), GENERIC_WRITE, 0, nullptr,
                                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(file.valid());
         LARGE_INTEGER end;
@@ -252,34 +241,34 @@ TEST_F(FileOpsTest, FileSizeBeyondFourGigabytes) {
         ASSERT_TRUE(::SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN));
         if (!::SetEndOfFile(file.get())) GTEST_SKIP() << "no room for a sparse 5 GiB file";
     }
-    EXPECT_EQ(fileSize(path("big")), size);
+    EXPECT_EQ(fileSize(at("big")), size);
 }
 
 TEST_F(FileOpsTest, SetAttributesMapsSettableBitsOnly) {
-    writeFile(path("f"), "x");
-    ASSERT_TRUE(setAttributes(path("f"), kAttrReadOnly | kAttrHidden | kAttrDirectory | kAttrSparse));
-    DWORD attrs = ::GetFileAttributesA(path("f").c_str());
+    writeFile(at("f"), "x");
+    ASSERT_TRUE(setAttributes(at("f"), kAttrReadOnly | kAttrHidden | kAttrDirectory | kAttrSparse));
+    DWORD attrs = ::GetFileAttributesA(at("f").c_str());
     EXPECT_EQ(attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY |
                        FILE_ATTRIBUTE_SPARSE_FILE),
               static_cast<DWORD>(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
     FileInfo info;
-    ASSERT_TRUE(getFileInfo(path("f"), info));
+    ASSERT_TRUE(getFileInfo(at("f"), info));
     EXPECT_EQ(info.attributes & (kAttrReadOnly | kAttrHidden), kAttrReadOnly | kAttrHidden);
 
-    ASSERT_TRUE(setAttributes(path("f"), kAttrNormal));
-    attrs = ::GetFileAttributesA(path("f").c_str());
+    ASSERT_TRUE(setAttributes(at("f"), kAttrNormal));
+    attrs = ::GetFileAttributesA(at("f").c_str());
     EXPECT_FALSE(attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-    ASSERT_TRUE(setAttributes(path("f"), kAttrDirectory));  // nothing settable: normal
-    EXPECT_FALSE(::GetFileAttributesA(path("f").c_str()) & FILE_ATTRIBUTE_READONLY);
-    EXPECT_FALSE(setAttributes(path("missing"), kAttrHidden));
+    ASSERT_TRUE(setAttributes(at("f"), kAttrDirectory));  // nothing settable: normal
+    EXPECT_FALSE(::GetFileAttributesA(at("f").c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(setAttributes(at("missing"), kAttrHidden));
 }
 
 TEST_F(FileOpsTest, PathExistsForFilesDirectoriesAndDrives) {
-    writeFile(path("f.txt"), "x");
+    writeFile(at("f.txt"), "x");
     const std::pair<std::string, bool> cases[] = {
-        {path("f.txt"), true}, {dir_, true}, {dir_ + "\\", true},
+        {at("f.txt"), true}, {dir_, true}, {dir_ + "\\", true},
         {dir_ + "\\\\", false},  // only one trailing backslash is removed
-        {path("missing.txt"), false}, {"", false}, {"\\", false}, {"x", false},
+        {at("missing.txt"), false}, {"", false}, {"\\", false}, {"x", false},
         {"C:", true}, {"C:\\", true}, {"c:", true}, {":", false},
     };
     for (const auto& c : cases) EXPECT_EQ(pathExists(c.first), c.second) << c.first;
@@ -338,8 +327,8 @@ class ResolveStoredPathTest : public FileOpsTest {
 protected:
     void SetUp() override {
         FileOpsTest::SetUp();
-        ASSERT_TRUE(::CreateDirectoryA(path("Mixed Case Dir").c_str(), nullptr));
-        longPath_ = path("Mixed Case Dir\\Long File Name.Text");
+        ASSERT_TRUE(::CreateDirectoryA(at("Mixed Case Dir").c_str(), nullptr));
+        longPath_ = at("Mixed Case Dir\\Long File Name.Text");
         writeFile(longPath_, "x");
     }
     std::string longPath_;
@@ -366,7 +355,7 @@ TEST_F(ResolveStoredPathTest, ShortAndLowerCasedNamesGiveStoredLongNames) {
 
     // Enclosing quotes go; a trailing separator of the result goes.
     EXPECT_EQ(resolveStoredPath("\"" + lowered + "\""), resolved);
-    std::string dirLowered = path("mixed case dir\\");
+    std::string dirLowered = at("mixed case dir\\");
     toLowerCase(dirLowered);
     EXPECT_TRUE(endsWith(resolveStoredPath(dirLowered), "\\Mixed Case Dir")) << dirLowered;
 
@@ -387,7 +376,7 @@ TEST_F(ResolveStoredPathTest, MissingComponentCarriesRestAsWritten) {
         {"\\.\\..\\mixed case dir", "\\.\\..\\Mixed Case Dir"},
     };
     for (const auto& t : tails) {
-        const std::string resolved = resolveStoredPath(path("mixed case dir") + t.first);
+        const std::string resolved = resolveStoredPath(at("mixed case dir") + t.first);
         EXPECT_TRUE(endsWith(resolved, std::string("\\Mixed Case Dir") + t.second)) << resolved;
     }
 
@@ -405,9 +394,9 @@ TEST_F(ResolveStoredPathTest, SpecialShapes) {
 }
 
 TEST_F(FileOpsTest, ListDirectoryIncludesDotEntries) {
-    writeFile(path("a.txt"), "x");
-    writeFile(path("b.log"), "x");
-    ASSERT_TRUE(::CreateDirectoryA(path("sub").c_str(), nullptr));
+    writeFile(at("a.txt"), "x");
+    writeFile(at("b.log"), "x");
+    ASSERT_TRUE(::CreateDirectoryA(at("sub").c_str(), nullptr));
 
     for (const std::string& dir : {dir_, dir_ + "\\", dir_ + "/"}) {
         std::vector<DirectoryEntry> entries = listDirectory(dir, "*");
@@ -423,7 +412,7 @@ TEST_F(FileOpsTest, ListDirectoryIncludesDotEntries) {
     EXPECT_EQ(txt[0].name, "a.txt");
     EXPECT_FALSE(txt[0].isDirectory);
     EXPECT_TRUE(listDirectory(dir_, "*.none").empty());
-    EXPECT_TRUE(listDirectory(path("missing"), "*").empty());
+    EXPECT_TRUE(listDirectory(at("missing"), "*").empty());
 
     ASSERT_TRUE(::SetCurrentDirectoryA(dir_.c_str()));
     std::vector<DirectoryEntry> here = listDirectory("", "b.*");

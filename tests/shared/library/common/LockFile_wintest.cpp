@@ -6,6 +6,7 @@
 #include "shared/library/common/FileOps.h"
 #include "shared/library/common/FilePlain.h"
 #include "shared/library/common/win32/WinHandle.h"
+#include "tests/support/ScratchDirTest.h"
 #include "tests/support/WinTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +22,6 @@ namespace {
 using testing::ChildProcess;
 using testing::rawExists;
 using testing::readFile;
-using testing::ScratchDir;
 using testing::testProgramDir;
 using testing::writeFile;
 
@@ -35,18 +35,9 @@ FileException raisedBy(FilePlain& file, uint16_t flags) {
     return FileException(FileException::FL_NONE);
 }
 
-// Each test works in a scratch directory of its own, removed at the end.
-class LockFileTest : public ::testing::Test {
+class LockFileTest : public testing::ScratchDirTest {
 protected:
-    void TearDown() override {
-        scratch_.remove();
-        EXPECT_FALSE(rawExists(dir_));
-    }
-
-    std::string at(const std::string& name) const { return dir_ + "\\" + name; }
-
-    ScratchDir scratch_{"stocksweep-locktest"};
-    const std::string dir_ = scratch_.dir();
+    LockFileTest() : ScratchDirTest("stocksweep-locktest") {}
 };
 
 TEST_F(LockFileTest, LockObjectsMadeInTheSameSecondHaveTheirOwnTokens) {

@@ -1,4 +1,4 @@
-#include "shared/library/logger/LogText.h"
+#include "shared/library/common/IntegerText.h"
 
 #include <limits>
 

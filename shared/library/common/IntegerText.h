@@ -1,4 +1,5 @@
-// Number reading shared by the catalogue and record text parsers.
+// Integers read from text: the catalogue and record text parsers of the
+// logger and the configuration lookups share these.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "app/LoggerUnitLog.h"
+#include "shared/library/logger/LoggerUnitLog.h"
 
 #include "shared/library/logger/LogSettings.h"
 #include "shared/library/logger/LoggerUnit.h"
@@ -27,39 +27,46 @@ ParamStream toStream(const LogParams& params) {
 
 }  // namespace
 
+LoggerUnit* LoggerUnitLog::unit() const {
+    return handle_ != nullptr ? handle_->get() : unit_;
+}
+
 int32_t LoggerUnitLog::debugLevel() const {
     return Velmar::debugLevel();
 }
 
 void LoggerUnitLog::debug(int32_t level, const char* format, const LogParams& params) {
-    if (!LoggerUnit::wantsDebug(level)) return;
+    LoggerUnit* const target = unit();
+    if (target == nullptr || !LoggerUnit::wantsDebug(level)) return;
     try {
         if (params.empty()) {
-            unit_.debug(level, format);
+            target->debug(level, format);
         } else {
-            unit_.debug(level, format, toStream(params));
+            target->debug(level, format, toStream(params));
         }
     } catch (...) {
-        // Logging never stops the scan; the chain has nowhere else to report.
+        // The chain has nowhere else to report.
     }
 }
 
 void LoggerUnitLog::message(Severity severity, int32_t number, const LogParams& params) {
+    LoggerUnit* const target = unit();
+    if (target == nullptr) return;
     switch (severity) {
     case kSeverityNotice:
-        unit_.notice(number);
+        target->notice(number);
         break;
     case kSeverityWarning:
-        unit_.warning(number, toStream(params));
+        target->warning(number, toStream(params));
         break;
     case kSeverityError:
-        unit_.error(number, toStream(params));
+        target->error(number, toStream(params));
         break;
     case kSeverityCritical:
-        unit_.critical(number, toStream(params));
+        target->critical(number, toStream(params));
         break;
     case kSeverityFatal:
-        unit_.fatal(number, toStream(params));
+        target->fatal(number, toStream(params));
         break;
     default:  // the threshold-only values name no message
         break;

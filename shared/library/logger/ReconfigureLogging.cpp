@@ -1,13 +1,12 @@
-// The second set-up of the logging layer, from the configuration. It lives
-// with the configuration reader because the logging layer cannot depend on it:
-// the reader logs through that layer.
+// The second set-up of the logging layer, from the configuration.
+#include "shared/library/logger/LoggingSetup.h"
+
 #include "shared/library/common/ConfReader.h"
 #include "shared/library/common/FileOps.h"
 #include "shared/library/common/FileUtils.h"
 #include "shared/library/logger/LogCommons.h"
 #include "shared/library/logger/LogMessenger.h"
 #include "shared/library/logger/LogRotation.h"
-#include "shared/library/logger/LogSettings.h"
 
 namespace Velmar {
 namespace {

@@ -3,6 +3,7 @@
 #include "shared/library/logger/LogMessenger.h"
 #include "shared/library/logger/LogRotation.h"
 #include "shared/library/logger/LogSettings.h"
+#include "shared/library/logger/LoggingSetup.h"
 #include "shared/library/logger/LoggerAgent.h"
 #include "shared/library/logger/LoggerCentre.h"
 

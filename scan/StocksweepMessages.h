@@ -1,0 +1,33 @@
+// The catalogue numbers of this program's module, as install/LogMessages/
+// stocksweep.mess gives their texts. Code and tests take them from here; the
+// header sits in the lowest of the program's folders so that the scanner, the
+// resolver and the application all reach it.
+#pragma once
+
+#include <cstdint>
+
+namespace Velmar {
+namespace AppMessage {
+
+// Start-up and the run.
+constexpr int32_t kScanStarted = 1;            // NOTICE
+constexpr int32_t kWorkingDirUncreated = 2;    // FATAL: working directory
+constexpr int32_t kKeyUnreadable = 3;          // FATAL or ERROR: key name
+constexpr int32_t kMessagesUnloaded = 4;       // ERROR: the loader's error text
+constexpr int32_t kResolverUncreated = 5;      // FATAL
+constexpr int32_t kNoHive = 9;                 // ERROR: root name
+constexpr int32_t kStartMenuScanFailed = 18;   // WARNING
+
+// The mapping file: a "{" that no keyword announced.
+constexpr int32_t kMappingSyntax = 7;          // ERROR: line number, kIllegalBraceText
+
+// The registry scan and the data file.
+constexpr int32_t kSubKeysUnlisted = 10;      // WARNING: root, key path
+constexpr int32_t kValuesUnlisted = 11;       // WARNING: root, key path
+constexpr int32_t kValueTextUnreadable = 12;  // WARNING: value name, root, key path
+constexpr int32_t kDataFileUnopened = 13;     // CRITICAL: file name
+constexpr int32_t kRecordUnwritten = 14;      // ERROR: file name
+constexpr int32_t kExpansionFailed = 16;      // WARNING: system error code
+
+}  // namespace AppMessage
+}  // namespace Velmar
