@@ -26,9 +26,7 @@ bool searchFile(const std::string& name, std::string& found) {
 
 }  // namespace
 
-std::string CandidateFilesWin::longForm(const std::string& path) {
-    return resolveStoredPath(path);
-}
+std::string CandidateFilesWin::longForm(const std::string& path) { return resolveStoredPath(path); }
 
 bool CandidateFilesWin::exists(const std::string& path) {
     return inEitherSystemFolder([&] { return pathExists(path); });

@@ -9,13 +9,9 @@ constexpr char kProgramWord[] = "dummy";
 constexpr char kOptionChar = '-';
 constexpr char kConfigOptionName[] = "c";
 
-bool isWhite(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
+bool isWhite(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-bool isQuote(char c) {
-    return c == '"' || c == '\'';
-}
+bool isQuote(char c) { return c == '"' || c == '\''; }
 
 class Splitter {
 public:
@@ -121,9 +117,7 @@ private:
 
 }  // namespace
 
-Options splitArguments(const std::string& text) {
-    return Splitter(text).run();
-}
+Options splitArguments(const std::string& text) { return Splitter(text).run(); }
 
 Options parseCommandLine(const std::string& commandLine) {
     Options options = splitArguments(kProgramWord + commandLine);

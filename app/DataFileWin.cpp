@@ -17,8 +17,8 @@ bool DataFileWin::fail() {
 }
 
 bool DataFileWin::open(const std::string& path) {
-    file_.reset(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    file_.reset(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file_) return fail();
     lastError_ = 0;
     return true;
@@ -35,8 +35,8 @@ bool DataFileWin::seek(uint64_t position) {
 bool DataFileWin::write(const std::string& bytes) {
     uint64_t done = 0;
     while (done < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<uint64_t>(bytes.size() - done,
-                                                                  kMaxWriteChunk));
+        const DWORD chunk =
+            static_cast<DWORD>(std::min<uint64_t>(bytes.size() - done, kMaxWriteChunk));
         DWORD put = 0;
         if (!::WriteFile(file_.get(), bytes.data() + done, chunk, &put, nullptr)) return fail();
         if (put == 0) {

@@ -71,9 +71,7 @@ std::string getOsProductName() {
     return osNameFromProductName(product);
 }
 
-void setHostIdentityHooks(const HostIdentityHooks& replacement) {
-    hooks = replacement;
-}
+void setHostIdentityHooks(const HostIdentityHooks& replacement) { hooks = replacement; }
 
 void getHostIdentity(std::string& domainName, std::string& hostName, std::string& architecture,
                      std::string& osName) {

@@ -221,13 +221,13 @@ std::string expandEnvironment(const std::string& text, Log& log) {
     std::vector<char> buffer(std::max<size_t>(1, kExpansionFactor * text.size()));
     DWORD error = ERROR_INSUFFICIENT_BUFFER;
     uint32_t length = 0;
-    const bool expanded = growAndRetry(buffer, length, [&](char* data, uint32_t room,
-                                                           uint32_t& wanted) {
-        // The count includes the terminating zero, whether the text fit or not.
-        wanted = ::ExpandEnvironmentStringsA(text.c_str(), data, room);
-        if (wanted == 0) error = ::GetLastError();
-        return wanted != 0;
-    });
+    const bool expanded =
+        growAndRetry(buffer, length, [&](char* data, uint32_t room, uint32_t& wanted) {
+            // The count includes the terminating zero, whether the text fit or not.
+            wanted = ::ExpandEnvironmentStringsA(text.c_str(), data, room);
+            if (wanted == 0) error = ::GetLastError();
+            return wanted != 0;
+        });
     if (expanded) return std::string(buffer.data());
     log.message(kSeverityWarning, AppMessage::kExpansionFailed, {static_cast<uint32_t>(error)});
     return text;

@@ -14,8 +14,7 @@ void splitPiece(const std::string& piece, std::vector<std::string>& paths) {
     const char* marker =
         piece.find(kLowerMarker) != std::string::npos ? kLowerMarker : kUpperMarker;
     size_t start = 0;
-    for (size_t at = piece.find(marker); at != std::string::npos;
-         at = piece.find(marker, start)) {
+    for (size_t at = piece.find(marker); at != std::string::npos; at = piece.find(marker, start)) {
         std::string path = piece.substr(start, at + kMarkerLength - start);
         trimBlanks(path);
         paths.push_back(std::move(path));

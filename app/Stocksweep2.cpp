@@ -170,8 +170,7 @@ void Stocksweep2::loadLogMessages() {
         debug(1, "No log messages were loaded.");
     } else {
         for (size_t i = 0; i < result.loaded.size(); ++i) {
-            debug(2, "Loaded %i messages for module \"%s\".",
-                  {result.counts[i], result.loaded[i]});
+            debug(2, "Loaded %i messages for module \"%s\".", {result.counts[i], result.loaded[i]});
         }
     }
     for (const std::string& name : result.rejected) {

@@ -20,15 +20,10 @@ constexpr int kExitFailure = 1;
 // No message loop runs; messages arrive only while a called function pumps them.
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_DESTROY:
-        ::PostQuitMessage(0);
-        return 0;
-    case WM_QUERYENDSESSION:
-        return TRUE;  // the session may end
-    case WM_QUIT:
-        return 0;
-    default:
-        return ::DefWindowProcA(window, message, wParam, lParam);
+        case WM_DESTROY: ::PostQuitMessage(0); return 0;
+        case WM_QUERYENDSESSION: return TRUE;  // the session may end
+        case WM_QUIT: return 0;
+        default: return ::DefWindowProcA(window, message, wParam, lParam);
     }
 }
 
@@ -50,8 +45,8 @@ void registerWindowClass(HINSTANCE instance) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int /*show*/) {
     if (previous == nullptr) registerWindowClass(instance);
     // Never shown; without a display the creation fails, and nothing depends on it.
-    ::CreateWindowA(kWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW | WS_HSCROLL | WS_VSCROLL, 0,
-                    0, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    ::CreateWindowA(kWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW | WS_HSCROLL | WS_VSCROLL, 0, 0,
+                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
 
     bool ok = false;
     try {

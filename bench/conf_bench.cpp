@@ -38,7 +38,7 @@ public:
     void message(Severity, int32_t, const LogParams&) override {}
 };
 
-constexpr int kGroupSize = 10;   // entries per innermost group
+constexpr int kGroupSize = 10;     // entries per innermost group
 constexpr int kGroupsPerTop = 10;  // innermost groups per top-level group
 
 // `entries` String entries, ten to a group, ten groups to a top-level group:
@@ -54,7 +54,8 @@ std::string generate(int entries) {
         } else if (e % kGroupSize == 0) {
             text += "  }\n";
         }
-        if (e % kGroupSize == 0) text += "  group" + std::to_string(e / kGroupSize) + " () = '' {\n";
+        if (e % kGroupSize == 0)
+            text += "  group" + std::to_string(e / kGroupSize) + " () = '' {\n";
         text += "    e" + std::to_string(e) + " (String) = 'value " + std::to_string(e) +
                 " of the bench' {}\n";
     }
@@ -99,7 +100,8 @@ Timing best(int repetitions, const std::function<void()>& work) {
     for (int r = 0; r < repetitions; ++r) {
         const auto start = Clock::now();
         work();
-        fastest.wall = std::min(fastest.wall, std::chrono::duration<double>(Clock::now() - start).count());
+        fastest.wall =
+            std::min(fastest.wall, std::chrono::duration<double>(Clock::now() - start).count());
     }
     fastest.cpu = (cpuSeconds() - cpuStart) / repetitions;
     return fastest;
@@ -108,7 +110,8 @@ Timing best(int repetitions, const std::function<void()>& work) {
 void report(const char* what, int entries, const Timing& t, const Timing& previous) {
     std::printf("%-20s %6d entries: wall %8.2f ms, cpu %8.2f ms, %6.0f ns/entry (cpu)", what,
                 entries, t.wall * 1e3, t.cpu * 1e3, t.cpu * 1e9 / entries);
-    if (previous.cpu > 0 && previous.cpu < 1e30) std::printf("  x%.1f cpu for x10 entries", t.cpu / previous.cpu);
+    if (previous.cpu > 0 && previous.cpu < 1e30)
+        std::printf("  x%.1f cpu for x10 entries", t.cpu / previous.cpu);
     std::printf("\n");
 }
 
@@ -136,9 +139,10 @@ int main(int argc, char** argv) {
     const Timing lookups = best(repetitions, [&] {
         for (int i = 0; i < kLookups; ++i) tree.getString("refs.three", value);
     });
-    std::printf("getString, 3 levels of references (10,000-entry tree): wall %.0f ns, cpu %.0f ns"
-                " per lookup -> \"%s\"\n",
-                lookups.wall * 1e9 / kLookups, lookups.cpu * 1e9 / kLookups, value.c_str());
+    std::printf(
+        "getString, 3 levels of references (10,000-entry tree): wall %.0f ns, cpu %.0f ns"
+        " per lookup -> \"%s\"\n",
+        lookups.wall * 1e9 / kLookups, lookups.cpu * 1e9 / kLookups, value.c_str());
 
 #ifdef _WIN32
     // Through the reader and the file layer: the same texts written to a file.

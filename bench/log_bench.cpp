@@ -192,8 +192,8 @@ int child(const char* mode, const std::string& path, long lines, const char* eve
     const std::vector<std::string> finished = finishedLines(texts);
     Velmar::UniqueKernelHandle start(::OpenEventA(SYNCHRONIZE, FALSE, eventName));
     if (!start || ::WaitForSingleObject(start.get(), INFINITE) != WAIT_OBJECT_0) return 3;
-    const double seconds = std::strcmp(mode, "chain") == 0 ? chainLoop(path, texts)
-                                                           : baselineLoop(path, finished);
+    const double seconds =
+        std::strcmp(mode, "chain") == 0 ? chainLoop(path, texts) : baselineLoop(path, finished);
     return seconds < 0 ? 1 : 0;
 }
 
@@ -268,7 +268,8 @@ int main(int argc, char** argv) {
     const std::string dir =
         std::string(temp) + "StocksweepLogBench-" + std::to_string(::GetCurrentProcessId()) + "\\";
     ::CreateDirectoryA(dir.c_str(), nullptr);
-    const std::string key = "Software\\StocksweepLogBench-" + std::to_string(::GetCurrentProcessId());
+    const std::string key =
+        "Software\\StocksweepLogBench-" + std::to_string(::GetCurrentProcessId());
     UniqueHKey suiteKey;
     ::RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                       suiteKey.put(), nullptr);
@@ -311,9 +312,9 @@ int main(int argc, char** argv) {
     }
     const double bareSeconds = bareLoop(dir + "bare.log", written, false);
     const long durableLines = lines < 2000 ? lines : 2000;
-    const double durableSeconds = bareLoop(
-        dir + "durable.log",
-        std::vector<std::string>(written.begin(), written.begin() + durableLines), true);
+    const double durableSeconds =
+        bareLoop(dir + "durable.log",
+                 std::vector<std::string>(written.begin(), written.begin() + durableLines), true);
 
     // Filtered out: level 5 above debug level 4.
     setDebugLevel(4);
@@ -327,14 +328,16 @@ int main(int argc, char** argv) {
         volatile long passed = 0;
         const uint64_t before = allocations.load();
         auto start = Clock::now();
-        for (long n = 0; n < kFilteredCalls; ++n) passed = passed + unit.debug(5, "SMScan: walking");
+        for (long n = 0; n < kFilteredCalls; ++n)
+            passed = passed + unit.debug(5, "SMScan: walking");
         plainNs = secondsSince(start) * 1e9 / kFilteredCalls;
         plainAllocations = allocations.load() - before;
         const std::string folder = "c:\\users\\x\\start menu";
         const uint64_t middle = allocations.load();
         start = Clock::now();
         for (long n = 0; n < kFilteredCalls; ++n) {
-            passed = passed + unit.debug(5, "SMScan: folder \"%s\", entry %i", folder, static_cast<int>(n));
+            passed = passed +
+                     unit.debug(5, "SMScan: folder \"%s\", entry %i", folder, static_cast<int>(n));
         }
         paramNs = secondsSince(start) * 1e9 / kFilteredCalls;
         paramAllocations = allocations.load() - middle;

@@ -86,8 +86,7 @@ void check(LONG rc, const std::string& what) {
 }
 
 void setBytes(HKEY key, const std::string& name, DWORD type, const std::string& data) {
-    check(::RegSetValueExA(key, name.c_str(), 0, type,
-                           reinterpret_cast<const BYTE*>(data.data()),
+    check(::RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
                            static_cast<DWORD>(data.size())),
           "RegSetValueExA " + name);
 }
@@ -98,19 +97,15 @@ void setText(HKEY key, const std::string& name, DWORD type, const std::string& d
 
 UniqueHKey createKey(HKEY parent, const std::string& name) {
     UniqueHKey key;
-    check(::RegCreateKeyExA(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            key.put(), nullptr),
+    check(::RegCreateKeyExA(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
+                            nullptr),
           "RegCreateKeyExA " + name);
     return key;
 }
 
-std::string benchKey(int keys) {
-    return kBenchKeyBase + std::to_string(keys);
-}
+std::string benchKey(int keys) { return kBenchKeyBase + std::to_string(keys); }
 
-int middlesFor(int keys) {
-    return std::max(1, keys / (kTop * kLeaves));
-}
+int middlesFor(int keys) { return std::max(1, keys / (kTop * kLeaves)); }
 
 // One leaf, three values: a DWORD, a description, and a third that is every
 // 7th key an executable in a REG_SZ command line, every 13th a REG_EXPAND_SZ,
@@ -118,15 +113,15 @@ int middlesFor(int keys) {
 // else a location without a program. Every 97th key is named like an
 // executable. About one path in four names a file that exists.
 void fillLeaf(HKEY middle, int n) {
-    const std::string name = n % 97 == 0 ? "prog" + std::to_string(n) + ".exe"
-                                         : "key" + std::to_string(n);
+    const std::string name =
+        n % 97 == 0 ? "prog" + std::to_string(n) + ".exe" : "key" + std::to_string(n);
     UniqueHKey leaf = createKey(middle, name);
     const DWORD number = static_cast<DWORD>(n);
     check(::RegSetValueExA(leaf.get(), "Count", 0, REG_DWORD,
                            reinterpret_cast<const BYTE*>(&number), sizeof(number)),
           "RegSetValueExA Count");
-    setText(leaf.get(), "Description", REG_SZ, "An entry without programs, number " +
-                                                   std::to_string(n));
+    setText(leaf.get(), "Description", REG_SZ,
+            "An entry without programs, number " + std::to_string(n));
     const std::string exe = n % 4 == 0 ? "C:\\windows\\system32\\notepad.exe"
                                        : "C:\\Program Files\\App" + std::to_string(n % 500) +
                                              "\\tool" + std::to_string(n % 7) + ".exe";
@@ -149,7 +144,8 @@ void generate(int keys) {
     DWORD done = 0;
     DWORD size = sizeof(done);
     if (::RegQueryValueExA(base.get(), kCompleteValue, nullptr, nullptr,
-                           reinterpret_cast<BYTE*>(&done), &size) == ERROR_SUCCESS && done) {
+                           reinterpret_cast<BYTE*>(&done), &size) == ERROR_SUCCESS &&
+        done) {
         return;
     }
     const int middles = middlesFor(keys);
@@ -192,8 +188,8 @@ public:
         std::vector<std::string> subKeys;
         for (DWORD i = 0;;) {
             DWORD length = static_cast<DWORD>(name_.size());
-            const LONG rc = ::RegEnumKeyExA(key.get(), i, name_.data(), &length, nullptr,
-                                            nullptr, nullptr, nullptr);
+            const LONG rc = ::RegEnumKeyExA(key.get(), i, name_.data(), &length, nullptr, nullptr,
+                                            nullptr, nullptr);
             if (rc == ERROR_MORE_DATA) {
                 name_.resize(name_.size() * 2);
                 continue;
@@ -250,19 +246,17 @@ std::string generatedBelowUsers(int keys) {
     char name[256];
     for (DWORD i = 0;; ++i) {
         DWORD length = sizeof(name);
-        if (::RegEnumKeyExA(users.get(), i, name, &length, nullptr, nullptr, nullptr,
-                            nullptr) != ERROR_SUCCESS) {
+        if (::RegEnumKeyExA(users.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
             break;
         }
         const std::string path = std::string(name, length) + "\\" + benchKey(keys);
         UniqueHKey probe;
-        if (::RegOpenKeyExA(HKEY_USERS, path.c_str(), 0, KEY_READ, probe.put()) ==
-            ERROR_SUCCESS) {
+        if (::RegOpenKeyExA(HKEY_USERS, path.c_str(), 0, KEY_READ, probe.put()) == ERROR_SUCCESS) {
             return path;
         }
     }
-    std::fprintf(stderr, "registry_bench: no generated hive of %d keys below HKEY_USERS\n",
-                 keys);
+    std::fprintf(stderr, "registry_bench: no generated hive of %d keys below HKEY_USERS\n", keys);
     std::exit(2);
 }
 
@@ -338,8 +332,8 @@ std::string ownPath() {
 std::string runWalk(const std::string& kind, const std::string& which, int hiveKeys) {
     char temp[MAX_PATH];
     ::GetTempPathA(sizeof(temp), temp);
-    const std::string out = std::string(temp) + "registry_bench_" +
-                            std::to_string(::GetCurrentProcessId()) + ".txt";
+    const std::string out =
+        std::string(temp) + "registry_bench_" + std::to_string(::GetCurrentProcessId()) + ".txt";
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
     UniqueFileHandle file(::CreateFileA(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -350,8 +344,8 @@ std::string runWalk(const std::string& kind, const std::string& which, int hiveK
     startup.hStdOutput = file.get();
     startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION info{};
-    std::string command = "\"" + ownPath() + "\" --child " + kind + " " + which + " " +
-                          std::to_string(hiveKeys);
+    std::string command =
+        "\"" + ownPath() + "\" --child " + kind + " " + which + " " + std::to_string(hiveKeys);
     if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                           &startup, &info)) {
         return "";
@@ -397,8 +391,8 @@ double median(std::vector<double> v) {
 constexpr double kMiB = 1024.0 * 1024.0;
 
 void printRun(const char* label, const char* kind, int run, const Sample& s, long keys) {
-    std::printf("%-20s %-5s %3d %9ld %9.3f %9.3f %11.0f %9.1f\n", label, kind, run, keys,
-                s.seconds, s.cpu, keys / s.seconds, s.peak / kMiB);
+    std::printf("%-20s %-5s %3d %9ld %9.3f %9.3f %11.0f %9.1f\n", label, kind, run, keys, s.seconds,
+                s.cpu, keys / s.seconds, s.peak / kMiB);
     std::fflush(stdout);
 }
 
@@ -412,8 +406,8 @@ struct Series {
 // also runs the scan with a sink that takes no path ("walk"), which tells the
 // scan's registry work from its candidates' processing.
 void measure(const std::string& which, int hiveKeys, int runs, bool split) {
-    const std::string label = which == "hklm" ? "HKEY_LOCAL_MACHINE"
-                                              : "generated " + std::to_string(hiveKeys);
+    const std::string label =
+        which == "hklm" ? "HKEY_LOCAL_MACHINE" : "generated " + std::to_string(hiveKeys);
     std::vector<std::string> kinds = {"raw", "scan"};
     if (split) kinds.push_back("walk");
     std::map<std::string, Series> series;
@@ -435,8 +429,8 @@ void measure(const std::string& which, int hiveKeys, int runs, bool split) {
         Series& s = series[kind];
         const double wall = median(s.wall);
         std::printf("%-20s median %-4s %9.3f s %9.3f CPU s %9.0f keys/s %6.1f MiB  ratio %.3f\n",
-                    label.c_str(), kind.c_str(), wall, median(s.cpu), keys / wall,
-                    median(s.peak), wall / raw);
+                    label.c_str(), kind.c_str(), wall, median(s.cpu), keys / wall, median(s.peak),
+                    wall / raw);
     }
     std::printf("%-20s scan kept %zu candidates, logged %ld messages\n", "",
                 series["scan"].last.candidates, series["scan"].last.messages);
@@ -445,8 +439,8 @@ void measure(const std::string& which, int hiveKeys, int runs, bool split) {
 
 int runDriver(int hiveKeys, int runs, const std::string& only, bool keep, bool split) {
     generate(hiveKeys);
-    std::printf("%-20s %-5s %3s %9s %9s %9s %11s %9s\n", "hive", "walk", "run", "keys",
-                "seconds", "CPU s", "keys/s", "peak MiB");
+    std::printf("%-20s %-5s %3s %9s %9s %9s %11s %9s\n", "hive", "walk", "run", "keys", "seconds",
+                "CPU s", "keys/s", "peak MiB");
     for (const char* which : {"hklm", "generated"}) {
         if (only.empty() || only == which) measure(which, hiveKeys, runs, split);
     }

@@ -29,7 +29,8 @@ std::vector<std::string> splitAtBackslash(const std::string& s) {
     size_t start = 0;
     for (;;) {
         size_t end = s.find('\\', start);
-        parts.push_back(s.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        parts.push_back(
+            s.substr(start, end == std::string::npos ? std::string::npos : end - start));
         if (end == std::string::npos) return parts;
         start = end + 1;
     }
@@ -73,7 +74,8 @@ void stringFunctions(const std::string& text, char c, size_t start, size_t count
 
     bool printable = true;
     for (char b : text) {
-        if (static_cast<unsigned char>(b) < 32 && b != '\t' && b != '\n' && b != '\r') printable = false;
+        if (static_cast<unsigned char>(b) < 32 && b != '\t' && b != '\n' && b != '\r')
+            printable = false;
     }
     check(isPrintableText(text) == printable, "isPrintableText");
 }

@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Velmar::LogRecord again;
     check(Velmar::recordFromText(Velmar::recordToText(record), again), "a written record reads");
     check(again.kind == record.kind && again.application == record.application &&
-              again.module == record.module && again.time.getSeconds() == record.time.getSeconds() &&
+              again.module == record.module &&
+              again.time.getSeconds() == record.time.getSeconds() &&
               again.severity == record.severity && again.debugLevel == record.debugLevel &&
               again.messageNumber == record.messageNumber && again.text == record.text &&
               again.threadId == record.threadId,

@@ -49,14 +49,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           "a written zone reads back the same");
 
     const int32_t offset = Velmar::ZoneInfo::parseOffset(text);
-    check(offset == 0 || offset % 60 != 0 || offset >= kTwoDigitHours || offset <= -kTwoDigitHours ||
+    check(offset == 0 || offset % 60 != 0 || offset >= kTwoDigitHours ||
+              offset <= -kTwoDigitHours ||
               Velmar::ZoneInfo::parseOffset(Velmar::ZoneInfo::formatOffset(offset)) == offset,
           "a written offset reads back the same");
     (void)Velmar::ZoneInfo::formatOffset(offset, false);
 
     for (int32_t t : kProbeTimes) {
-        const Velmar::ZoneInfo given = Velmar::ZoneInfo::fromText(text, t, Velmar::ZoneInfo::parse(
-            "+01:00 (+01:00 3M5W6D2H-10M5W6D3H)"));
+        const Velmar::ZoneInfo given = Velmar::ZoneInfo::fromText(
+            text, t, Velmar::ZoneInfo::parse("+01:00 (+01:00 3M5W6D2H-10M5W6D3H)"));
         exerciseZone(given);
     }
     (void)Velmar::ZoneInfo::fromText(text, 0, zone);

@@ -40,8 +40,7 @@ std::string ExeFinder::getApplicationName(const std::string& path) {
         return record.appName;
     }
 
-    debugLog(log, 5, "ExeFinder: No information stored about \"%s\". Checking file directly.",
-             key);
+    debugLog(log, 5, "ExeFinder: No information stored about \"%s\". Checking file directly.", key);
     ExeInfo record;
     bool described = SMScan::readVersionInfo(record, key);
     record.menuName.clear();

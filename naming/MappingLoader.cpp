@@ -15,8 +15,7 @@ const char kConfDirKey[] = "Velmar.directories.conf";
 const char kMappingFile[] = "components/appmapping.conf";
 }  // namespace
 
-void loadApplicationMappings(const SmartPointer<ConfReader>& conf, ExeFinder& finder,
-                             Log& log) {
+void loadApplicationMappings(const SmartPointer<ConfReader>& conf, ExeFinder& finder, Log& log) {
     debugLog(log, 1, "Loading application mappings...");
     std::string confDir;
     if (getDirName(conf, kConfDirKey, confDir) != CR_OK) {
@@ -26,8 +25,7 @@ void loadApplicationMappings(const SmartPointer<ConfReader>& conf, ExeFinder& fi
     loadApplicationMappingsFrom(confDir, finder, log);
 }
 
-void loadApplicationMappingsFrom(const std::string& confDir, ExeFinder& finder,
-                                 Log& log) {
+void loadApplicationMappingsFrom(const std::string& confDir, ExeFinder& finder, Log& log) {
     const std::string path = confDir + kMappingFile;
     if (!pathExists(path)) {
         debugLog(log, 1, "File \"%s\" does not exist. Cannot load mappings.", path);

@@ -37,12 +37,8 @@ bool applyMappings(ExeInfo& info, const ApplicationMappings& mappings, const std
     if (entry == mappings.end()) return false;
     const ApplicationMapping& rule = entry->second;
     switch (rule.kind) {
-        case Ignore:
-            name = kIgnoredName;
-            return true;
-        case MapAlways:
-            name = rule.value;
-            return true;
+        case Ignore: name = kIgnoredName; return true;
+        case MapAlways: name = rule.value; return true;
         case MapMedium:
             if (!info.fileDescription.empty()) {
                 name = info.fileDescription;
@@ -52,16 +48,13 @@ bool applyMappings(ExeInfo& info, const ApplicationMappings& mappings, const std
             name = rule.value;
             return false;
         case MapLast:
-        case None:
-            name = rule.value;
-            return false;
+        case None: name = rule.value; return false;
     }
     return false;
 }
 
 // The version resource. True when it settles the name; otherwise the name is empty.
-bool applyVersionResource(ExeInfo& info, const std::string& base, std::string& name,
-                          Log& log) {
+bool applyVersionResource(ExeInfo& info, const std::string& base, std::string& name, Log& log) {
     if (!isPrintable(info.productName)) {
         debugLog(log, kNamingLevel, "ExeFinder: Ignored Product:%s, Using:%s.", info.productName,
                  base);
@@ -89,8 +82,7 @@ bool applyVersionResource(ExeInfo& info, const std::string& base, std::string& n
 
 }  // namespace
 
-void decideName(ExeInfo& info, const ApplicationMappings& mappings,
-                Log& log) {
+void decideName(ExeInfo& info, const ApplicationMappings& mappings, Log& log) {
     std::string name = info.appName;
     const std::string base = lowered(withoutExtension(info.exeFile));
 

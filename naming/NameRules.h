@@ -17,8 +17,7 @@ inline constexpr char kIgnoredName[] = "!";
 // unprintable productName or fileDescription by the base name (exeFile without
 // extension, lower case). Run again on its own result it decides the same name.
 // Writes level-5 debug texts through `log`.
-void decideName(ExeInfo& info, const ApplicationMappings& mappings,
-                Log& log);
+void decideName(ExeInfo& info, const ApplicationMappings& mappings, Log& log);
 
 // Cuts a trailing "application file" or "application" (any letter case) and
 // the blanks before it, unless the text is nothing but that word; a text

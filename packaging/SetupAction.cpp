@@ -79,9 +79,9 @@ bool writeAll(const std::string& path, const std::string& text) {
                               FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return false;
         DWORD count = 0;
-        written = WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &count,
-                            nullptr) &&
-                  count == text.size() && file.reset();
+        written =
+            WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &count, nullptr) &&
+            count == text.size() && file.reset();
     }
     if (!written || !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileA(temporary.c_str());

@@ -76,8 +76,7 @@ SMScan::SMScan() {
         findStartMenus(profiles);
         addCurrentStartMenus(profiles);
     }
-    debugLog(log, 4, "SMScan: Got %i paths to start menus.",
-             static_cast<int>(startMenus.size()));
+    debugLog(log, 4, "SMScan: Got %i paths to start menus.", static_cast<int>(startMenus.size()));
     for (std::string& path : startMenus) {
         ensureTrailingSeparator(path);
         debugLog(log, 5, "SMScan: Start menu path: \"%s\".", path);
@@ -183,8 +182,7 @@ bool SMScan::scan(ExeMap& result, bool details) {
 bool SMScan::walk(const std::string& dir) {
     debugLog(log, 4, "SMScan: Scanning \"%s\"...", dir);
     const std::vector<DirectoryEntry> entries = listDirectory(dir, "*");
-    debugLog(log, 5, "SMScan: \"%s\" has %i sub-elements.", dir,
-             static_cast<int>(entries.size()));
+    debugLog(log, 5, "SMScan: \"%s\" has %i sub-elements.", dir, static_cast<int>(entries.size()));
     for (const DirectoryEntry& entry : entries) {
         debugLog(log, 5, "SMScan: Checking element \"%s\"...", entry.name);
         if (!entry.isDirectory) {

@@ -40,8 +40,7 @@ bool SMScan::isLink(const std::string& name) {
 bool SMScan::isExe(const std::string& path) {
     debugLog(log, 5, "SMScan: Checking if \"%s\" is an exe-file...", path);
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
-        debugLog(log, 5, "SMScan: \"%s\" is a network path, and will be ignored for now...",
-                 path);
+        debugLog(log, 5, "SMScan: \"%s\" is a network path, and will be ignored for now...", path);
         return false;
     }
     if (!hasExtensionInAnyCase(path, "exe")) {
@@ -69,8 +68,7 @@ bool SMScan::readShortcut(const std::string& shortcut, std::string& target, std:
     ComPtr<IShellLinkA> link;
     if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                   link.put()))) {
-        debugLog(log, 1, "SMScan: Failed to create IShellLink object. Code=%i.",
-                 kShellLinkFailure);
+        debugLog(log, 1, "SMScan: Failed to create IShellLink object. Code=%i.", kShellLinkFailure);
         return false;
     }
 

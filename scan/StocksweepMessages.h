@@ -10,16 +10,16 @@ namespace Velmar {
 namespace AppMessage {
 
 // Start-up and the run.
-constexpr int32_t kScanStarted = 1;            // NOTICE
-constexpr int32_t kWorkingDirUncreated = 2;    // FATAL: working directory
-constexpr int32_t kKeyUnreadable = 3;          // FATAL or ERROR: key name
-constexpr int32_t kMessagesUnloaded = 4;       // ERROR: the loader's error text
-constexpr int32_t kResolverUncreated = 5;      // FATAL
-constexpr int32_t kNoHive = 9;                 // ERROR: root name
-constexpr int32_t kStartMenuScanFailed = 18;   // WARNING
+constexpr int32_t kScanStarted = 1;           // NOTICE
+constexpr int32_t kWorkingDirUncreated = 2;   // FATAL: working directory
+constexpr int32_t kKeyUnreadable = 3;         // FATAL or ERROR: key name
+constexpr int32_t kMessagesUnloaded = 4;      // ERROR: the loader's error text
+constexpr int32_t kResolverUncreated = 5;     // FATAL
+constexpr int32_t kNoHive = 9;                // ERROR: root name
+constexpr int32_t kStartMenuScanFailed = 18;  // WARNING
 
 // The mapping file: a "{" that no keyword announced.
-constexpr int32_t kMappingSyntax = 7;          // ERROR: line number, kIllegalBraceText
+constexpr int32_t kMappingSyntax = 7;  // ERROR: line number, kIllegalBraceText
 
 // The registry scan and the data file.
 constexpr int32_t kSubKeysUnlisted = 10;      // WARNING: root, key path

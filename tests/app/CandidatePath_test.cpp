@@ -42,9 +42,15 @@ TEST(CandidatePath, Cleaning) {
 
 TEST(CandidatePath, FullyQualified) {
     const std::pair<const char*, bool> cases[] = {
-        {"c:\\a.exe", true},    {"c:/a.exe", true},     {"\\\\srv\\s\\a.exe", true},
-        {"/\\srv\\a.exe", true}, {"tools\\a.exe", false}, {"\\a.exe", false},
-        {"c:a.exe", false},      {"a.exe", false},       {"c:", false},
+        {"c:\\a.exe", true},
+        {"c:/a.exe", true},
+        {"\\\\srv\\s\\a.exe", true},
+        {"/\\srv\\a.exe", true},
+        {"tools\\a.exe", false},
+        {"\\a.exe", false},
+        {"c:a.exe", false},
+        {"a.exe", false},
+        {"c:", false},
         {"", false},
     };
     for (const auto& c : cases) EXPECT_EQ(isFullyQualified(c.first), c.second) << c.first;

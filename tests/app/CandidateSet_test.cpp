@@ -78,8 +78,8 @@ TEST(CandidateSet, CleaningExistenceAndRepeats) {
         {"ghost.exe", false},
         {"notepad.exe", false},
     };
-    for (const auto& input : inputs) EXPECT_EQ(set.processCandidate(input.first), input.second)
-        << input.first;
+    for (const auto& input : inputs)
+        EXPECT_EQ(set.processCandidate(input.first), input.second) << input.first;
 
     std::string stored;
     for (const auto& entry : set.candidates()) {
@@ -106,8 +106,8 @@ TEST(CandidateSet, DebugMessagesAtLevelFive) {
     Fixture f;
     testing::RecordingLog log(5);
     CandidateSet set(f.files, f.resolver, log);
-    for (const char* path : {"C:\\TOOLS\\A.EXE", "c:\\tools\\a.exe", "x:\\m.exe",
-                             "c:\\hidden\\h.exe"}) {
+    for (const char* path :
+         {"C:\\TOOLS\\A.EXE", "c:\\tools\\a.exe", "x:\\m.exe", "c:\\hidden\\h.exe"}) {
         set.processCandidate(path);
     }
     EXPECT_EQ(log.joined(),

@@ -110,8 +110,9 @@ TEST(InventoryWriter, DataFileNameAndFailures) {
         testing::RecordingLog log;
         const int64_t before = std::time(nullptr);
         writeInventoryData(threeCandidates(), HostIdentity(), "w\\", file, log);
-        const std::string prefix =
-            head + "CRITICAL " + std::to_string(AppMessage::kDataFileUnopened) + " |s:w\\inventory-";
+        const std::string prefix = head + "CRITICAL " +
+                                   std::to_string(AppMessage::kDataFileUnopened) +
+                                   " |s:w\\inventory-";
         ASSERT_EQ(log.joined().compare(0, prefix.size(), prefix), 0) << log.joined();
         EXPECT_GE(std::stoll(log.joined().substr(prefix.size())), before);
         EXPECT_EQ(file.closes, 0);

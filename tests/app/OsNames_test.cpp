@@ -7,10 +7,10 @@ namespace {
 
 TEST(ArchitectureNames, EveryCodeOfTheTable) {
     const std::pair<uint32_t, const char*> cases[] = {
-        {0, "i386"},   {1, "mips"},  {2, "alpha"},          {3, "powerpc"},
-        {6, "ia64"},   {9, "amd64"}, {10, "ia32_on_win64"}, {65535, "unknown"},
-        {4, "error"},  {5, "error"}, {7, "error"},          {8, "error"},
-        {11, "error"}, {12, "error"}, {65534, "error"},     {0x1FFFF, "error"},
+        {0, "i386"},   {1, "mips"},   {2, "alpha"},          {3, "powerpc"},
+        {6, "ia64"},   {9, "amd64"},  {10, "ia32_on_win64"}, {65535, "unknown"},
+        {4, "error"},  {5, "error"},  {7, "error"},          {8, "error"},
+        {11, "error"}, {12, "error"}, {65534, "error"},      {0x1FFFF, "error"},
     };
     for (const auto& c : cases) EXPECT_EQ(architectureName(c.first), c.second) << c.first;
 }
@@ -38,10 +38,8 @@ TEST(OsNameTable, EveryRowAndSuffixRule) {
         {5, 2, kServer, 0, true, kArchIa64, "Windows Server 2003 R2 ia64"},
         {5, 2, kWorkstationProduct, 0, true, kArchAmd64, "Windows Server 2003 R2"},
         {5, 2, kServer, kStorageServerSuite, false, kArchIntel, "Windows Storage Server 2003"},
-        {5, 2, kServer, kStorageServerSuite, false, kArchAmd64,
-         "Windows Storage Server 2003 x64"},
-        {5, 2, kServer, kStorageServerSuite | 0x10, false, kArchIntel,
-         "Windows Server 2003"},
+        {5, 2, kServer, kStorageServerSuite, false, kArchAmd64, "Windows Storage Server 2003 x64"},
+        {5, 2, kServer, kStorageServerSuite | 0x10, false, kArchIntel, "Windows Server 2003"},
         {5, 2, kWorkstationProduct, 0, false, kArchAmd64, "Windows XP x64"},
         {5, 2, kWorkstationProduct, 0, false, kArchIntel, "Windows Server 2003"},
         {5, 2, kWorkstationProduct, 0, false, kArchIa64, "Windows Server 2003"},

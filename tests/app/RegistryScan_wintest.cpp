@@ -54,27 +54,38 @@ TEST(RegistryScan, EverySourceOfPathsInWalkOrder) {
     const std::string root = "|s:HKEY_CURRENT_USER |s:" + key;
     EXPECT_EQ(log.joined(),
               "2 Scanning root key \"%s\"... |s:HKEY_CURRENT_USER\n"
-              "4 Scanning key \"%s\\%s\"... " + root + "\n"
-              "5    Got %i subkey(s). |n:2\n"
-              "5    Got %i value(s). |n:6\n"
-              "5    Value name \"%s\"... |s:(Default)\n"
-              "5    Value name \"%s\"... |s:cmd\n"
-              "5    Value name \"%s\"... |s:expand\n"
-              "5    Value name \"%s\"... |s:mixed\n"
-              "5    Value name \"%s\"... |s:multi\n"
-              "4 Scanning key \"%s\\%s\"... " + root + "\\Zed\n"
-              "5    Got %i subkey(s). |n:0\n"
-              "5    Got %i value(s). |n:1\n"
-              "5    Value name \"%s\"... |s:(Default)\n"
-              "4 Scanning key \"%s\\%s\"... " + root + "\\App Paths\n"
-              "5    Got %i subkey(s). |n:1\n"
-              "5    Got %i value(s). |n:0\n"
-              "4 Scanning key \"%s\\%s\"... " + root + "\\App Paths\\tool.exe\n"
-              "5    Got %i subkey(s). |n:0\n"
-              "5    Got %i value(s). |n:1\n"
-              "5    Value name \"%s\"... |s:Path\n"
-              "4 Scanning key \"%s\\%s\"... " + root + "\\missing\n"
-              "WARNING 10 " + root + "\\missing\n");
+              "4 Scanning key \"%s\\%s\"... " +
+                  root +
+                  "\n"
+                  "5    Got %i subkey(s). |n:2\n"
+                  "5    Got %i value(s). |n:6\n"
+                  "5    Value name \"%s\"... |s:(Default)\n"
+                  "5    Value name \"%s\"... |s:cmd\n"
+                  "5    Value name \"%s\"... |s:expand\n"
+                  "5    Value name \"%s\"... |s:mixed\n"
+                  "5    Value name \"%s\"... |s:multi\n"
+                  "4 Scanning key \"%s\\%s\"... " +
+                  root +
+                  "\\Zed\n"
+                  "5    Got %i subkey(s). |n:0\n"
+                  "5    Got %i value(s). |n:1\n"
+                  "5    Value name \"%s\"... |s:(Default)\n"
+                  "4 Scanning key \"%s\\%s\"... " +
+                  root +
+                  "\\App Paths\n"
+                  "5    Got %i subkey(s). |n:1\n"
+                  "5    Got %i value(s). |n:0\n"
+                  "4 Scanning key \"%s\\%s\"... " +
+                  root +
+                  "\\App Paths\\tool.exe\n"
+                  "5    Got %i subkey(s). |n:0\n"
+                  "5    Got %i value(s). |n:1\n"
+                  "5    Value name \"%s\"... |s:Path\n"
+                  "4 Scanning key \"%s\\%s\"... " +
+                  root +
+                  "\\missing\n"
+                  "WARNING 10 " +
+                  root + "\\missing\n");
 
     // At debug level 0 the walk builds no per-key message.
     std::deque<std::string> again{key};
@@ -96,8 +107,7 @@ TEST(RegistryScan, SuiteReferencesInTexts) {
     scanRegistryRoot(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", false, queue, sink, log);
     ::SetEnvironmentVariableA("VELMAR_ENV", nullptr);
     selectHive("HKEY_LOCAL_MACHINE");
-    EXPECT_EQ(sink.paths, (std::vector<std::string>{"c:\\suite\\bin\\x.exe",
-                                                    "${Missing}\\y.exe"}));
+    EXPECT_EQ(sink.paths, (std::vector<std::string>{"c:\\suite\\bin\\x.exe", "${Missing}\\y.exe"}));
 }
 
 TEST(RegistryScan, ExpansionBeyondFourTimesTheLength) {

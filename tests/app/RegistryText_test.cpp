@@ -11,8 +11,8 @@ TEST(RegistryText, ExeMarkers) {
         bool marked;
     };
     const Case cases[] = {
-        {"tool.exe", true}, {"TOOL.EXE", true}, {"Tool.Exe", false}, {"tool.eXE", false},
-        {"exe", false},     {"", false},
+        {"tool.exe", true},  {"TOOL.EXE", true}, {"Tool.Exe", false},
+        {"tool.eXE", false}, {"exe", false},     {"", false},
     };
     for (const Case& c : cases) EXPECT_EQ(hasExeMarker(c.text), c.marked) << c.text;
 }

@@ -20,9 +20,7 @@
 namespace Velmar {
 namespace {
 
-std::string installDir() {
-    return testing::testProgramDir() + "install\\";
-}
+std::string installDir() { return testing::testProgramDir() + "install\\"; }
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> result;
@@ -126,10 +124,8 @@ TEST(Installation, SampleMappingFileIsInertAndItsExamplesAreRules) {
         const char* value;
         MappingKind kind;
     } expected[] = {
-        {"notepad", "Notepad", MapMedium},
-        {"setup", "", Ignore},
-        {"tool", "In-house Tool", MapLast},
-        {"unins000", "", Ignore},
+        {"notepad", "Notepad", MapMedium},  {"setup", "", Ignore},
+        {"tool", "In-house Tool", MapLast}, {"unins000", "", Ignore},
         {"wordpad", "WordPad", MapAlways},
     };
     ASSERT_EQ(rules.size(), std::size(expected));

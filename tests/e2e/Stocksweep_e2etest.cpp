@@ -198,9 +198,9 @@ protected:
             const char* name;
             const char* carrier;
         } exes[] = {
-            {"alpha", "ver_us"},    {"beta", "ver_german"},   {"gamma", "ver_none"},
-            {"delta", "ver_none"},  {"epsilon", "ver_none"},  {"multi1", "ver_none"},
-            {"multi2", "ver_none"}, {"ignored", "ver_none"},  {"zeta", "ver_none"},
+            {"alpha", "ver_us"},    {"beta", "ver_german"},  {"gamma", "ver_none"},
+            {"delta", "ver_none"},  {"epsilon", "ver_none"}, {"multi1", "ver_none"},
+            {"multi2", "ver_none"}, {"ignored", "ver_none"}, {"zeta", "ver_none"},
             {"menu", "ver_german"},
         };
         for (const auto& exe : exes) {
@@ -219,10 +219,8 @@ protected:
         scan.setString(appPaths, "", "found on the search path");
         const DWORD one = 1;
         scan.setBytes("Installed", apps + "beta.exe", REG_DWORD, &one, sizeof(one));
-        scan.setString("Run", "Two",
-                       "\"" + apps + "gamma.exe\" -x \"" + apps + "delta.exe\" /y");
-        const std::string multi =
-            apps + "multi1.exe" + '\0' + apps + "multi2.exe" + '\0' + '\0';
+        scan.setString("Run", "Two", "\"" + apps + "gamma.exe\" -x \"" + apps + "delta.exe\" /y");
+        const std::string multi = apps + "multi1.exe" + '\0' + apps + "multi2.exe" + '\0' + '\0';
         scan.setBytes("Run", "Multi", REG_MULTI_SZ, multi.data(), static_cast<DWORD>(multi.size()));
         scan.setString("Run", "Expand", std::string("%") + kAppsVariable + "%\\epsilon.exe",
                        REG_EXPAND_SZ);
@@ -259,13 +257,13 @@ protected:
     uint32_t runProgram(const std::string& arguments) {
         std::string path;
         readEnvironment("PATH", path);
-        const std::string environment = testing::environmentBlock(
-            {}, {{"VELMAR_ENV", suite.path()},
-                 {"velmar_hostname", kHostName},
-                 {kAppsVariable, apps.substr(0, apps.size() - 1)},
-                 {"PATH", apps.substr(0, apps.size() - 1) + ";" + path}});
-        testing::ChildProcess child(testing::testProgramDir() + "stocksweep.exe",
-                                    arguments, environment, root.dir());
+        const std::string environment =
+            testing::environmentBlock({}, {{"VELMAR_ENV", suite.path()},
+                                           {"velmar_hostname", kHostName},
+                                           {kAppsVariable, apps.substr(0, apps.size() - 1)},
+                                           {"PATH", apps.substr(0, apps.size() - 1) + ";" + path}});
+        testing::ChildProcess child(testing::testProgramDir() + "stocksweep.exe", arguments,
+                                    environment, root.dir());
         child.readAll();
         return child.wait(kRunLimitMs);
     }
@@ -286,14 +284,14 @@ TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
     // No working directory configured: the default below the suite's InstallDir.
     const std::string work = root.path() + "Log\\temp\\Inventory\\";
     // A path with a blank, in quotes.
-    const std::string conf = writeConf(
-        "stock sweep.conf",
-        "stocksweep () = '' {\n"
-        "  log () = '' { debug-level (Integer) = 2 {} }\n"
-        "  scan () = '' { start-menu (Bool) = true {} registry () = '' {\n"
-        "    HKEY_LOCAL_MACHINE (Bool) = false {}\n"
-        "    HKEY_CURRENT_USER\\Software (Bool) = true {}\n"
-        "    HKEY_CURRENT_USER (Bool) = true {} } } }\n");
+    const std::string conf =
+        writeConf("stock sweep.conf",
+                  "stocksweep () = '' {\n"
+                  "  log () = '' { debug-level (Integer) = 2 {} }\n"
+                  "  scan () = '' { start-menu (Bool) = true {} registry () = '' {\n"
+                  "    HKEY_LOCAL_MACHINE (Bool) = false {}\n"
+                  "    HKEY_CURRENT_USER\\Software (Bool) = true {}\n"
+                  "    HKEY_CURRENT_USER (Bool) = true {} } } }\n");
 
     // The core service's end of the channel that catalogue messages go to.
     testing::MailslotReader core(testing::MailslotReader::ExactName{}, "Velmar_Core");
@@ -314,14 +312,14 @@ TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
         const char* file;
         const char* name;
     } expected[] = {
-        {"alpha.exe", "English Suite"},   // App Paths key, found on the search path
-        {"beta.exe", "Neutral Tool"},     // value named by the full path
-        {"deepkey.exe", "deepkey"},       // below a key of a path past 260 characters
-        {"delta.exe", "Delta_ Works"},    // second quoted path of a REG_SZ; mapped
-        {"epsilon.exe", "epsilon"},       // REG_EXPAND_SZ, expanded
-        {"gamma.exe", "gamma"},           // first quoted path of a REG_SZ
-        {"menu.exe", "Neutral Tool"},     // Start-menu shortcut
-        {"multi1.exe", "multi1"},         // REG_MULTI_SZ, both strings
+        {"alpha.exe", "English Suite"},  // App Paths key, found on the search path
+        {"beta.exe", "Neutral Tool"},    // value named by the full path
+        {"deepkey.exe", "deepkey"},      // below a key of a path past 260 characters
+        {"delta.exe", "Delta_ Works"},   // second quoted path of a REG_SZ; mapped
+        {"epsilon.exe", "epsilon"},      // REG_EXPAND_SZ, expanded
+        {"gamma.exe", "gamma"},          // first quoted path of a REG_SZ
+        {"menu.exe", "Neutral Tool"},    // Start-menu shortcut
+        {"multi1.exe", "multi1"},        // REG_MULTI_SZ, both strings
         {"multi2.exe", "multi2"},
     };
     // Path -> application name, in the data file's order.
@@ -330,8 +328,8 @@ TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
     for (const auto& e : hostCases.expected) wantedNames[e.path] = e.name;
     std::string wanted;
     for (const auto& e : wantedNames) {
-        wanted += formatInventoryRecord(dayStart.getSeconds(), host,
-                                        CandidateRecord{e.first, e.second});
+        wanted +=
+            formatInventoryRecord(dayStart.getSeconds(), host, CandidateRecord{e.first, e.second});
     }
     // Records of the fixture's folders, and of files named "hosts..." anywhere.
     std::string fixtureRecords;
@@ -415,11 +413,11 @@ TEST_F(Stocksweep, StartUpFailuresEndWithExitCodeOneAndNoDataFile) {
         const std::string work = name == "no-working-dir" ? file + "\\inventory\\"
                                  : name == "stocksweep"   ? file + "\\default\\"
                                                           : root.path() + name + "\\";
-        const std::string conf = writeConf(
-            std::string(c.name) + ".conf",
-            "stocksweep () = '' {\n  working-dir (DirName) = '" + confText(work) + "' {}\n" +
-                c.stocksweep,
-            std::string(c.name) == "mapping-unreadable" ? unreadable : "");
+        const std::string conf =
+            writeConf(std::string(c.name) + ".conf",
+                      "stocksweep () = '' {\n  working-dir (DirName) = '" + confText(work) +
+                          "' {}\n" + c.stocksweep,
+                      std::string(c.name) == "mapping-unreadable" ? unreadable : "");
         // "-c" glued to the quoted path, or nothing for the default file.
         EXPECT_EQ(runProgram(name == "stocksweep" ? "" : "-c\"" + conf + "\""), 1u) << c.name;
         EXPECT_TRUE(dataFiles(work).empty()) << c.name;

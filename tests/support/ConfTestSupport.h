@@ -15,8 +15,8 @@ inline std::string dumpTree(const DOMNode* node) {
     std::string out;
     if (node == nullptr) return "<none>";
     for (const DOMNode* child = node->firstChild(); child; child = child->nextSibling()) {
-        out += child->name() + "(" + child->type() + ")=" + child->value() + "{" +
-               dumpTree(child) + "}";
+        out += child->name() + "(" + child->type() + ")=" + child->value() + "{" + dumpTree(child) +
+               "}";
     }
     return out;
 }

@@ -23,8 +23,7 @@ std::string openNoteMasked(const std::string& path) {
 }
 
 std::string closeNoteMasked(const std::string& path, const std::string& reason) {
-    return "\r\nClosing log file \"" + path + "\". Time: <time>. Reason: " + reason +
-           ".\r\n\r\n";
+    return "\r\nClosing log file \"" + path + "\". Time: <time>. Reason: " + reason + ".\r\n\r\n";
 }
 
 std::string rotationMasked(const std::string& reasons, const std::string& path,
@@ -52,8 +51,7 @@ namespace {
 
 std::string uniqueName(const std::string& prefix) {
     static std::atomic<int> counter{0};
-    return prefix + "-" + std::to_string(::GetCurrentProcessId()) + "-" +
-           std::to_string(counter++);
+    return prefix + "-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(counter++);
 }
 
 }  // namespace
@@ -62,8 +60,7 @@ MailslotReader::MailslotReader(const std::string& prefix)
     : MailslotReader(ExactName{}, uniqueName(prefix)) {}
 
 MailslotReader::MailslotReader(ExactName, const std::string& name) : name_(name) {
-    slot_.reset(::CreateMailslotA(("\\\\.\\mailslot\\" + name_).c_str(), kMaxMessage, 0,
-                                  nullptr));
+    slot_.reset(::CreateMailslotA(("\\\\.\\mailslot\\" + name_).c_str(), kMaxMessage, 0, nullptr));
     if (!slot_) throw std::runtime_error("CreateMailslotA failed for " + name_);
 }
 

@@ -165,8 +165,7 @@ bool deleteSubKeys(HKEY key, REGSAM view) {
 
 bool deleteKeyTree(HKEY root, const std::string& path, REGSAM view) {
     UniqueHKey key;
-    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS | view, key.put()) !=
-        ERROR_SUCCESS) {
+    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS | view, key.put()) != ERROR_SUCCESS) {
         return true;
     }
     if (!deleteSubKeys(key.get(), view)) return false;
@@ -186,8 +185,8 @@ ScratchKey::ScratchKey(const std::string& prefix, HKEY root, bool view32)
     : root_(root), view_(view32 ? KEY_WOW64_32KEY : 0) {
     for (const REGSAM view : kBothViews) {
         UniqueHKey software;
-        if (::RegOpenKeyExA(root_, "Software", 0, KEY_ENUMERATE_SUB_KEYS | view,
-                            software.put()) != ERROR_SUCCESS) {
+        if (::RegOpenKeyExA(root_, "Software", 0, KEY_ENUMERATE_SUB_KEYS | view, software.put()) !=
+            ERROR_SUCCESS) {
             continue;
         }
         std::vector<std::string> stale;
@@ -224,16 +223,16 @@ void ScratchKey::setBytes(const std::string& subKey, const std::string& name, DW
     for (size_t start = 0; made && !subKey.empty() && start <= subKey.size();) {
         const size_t end = std::min(subKey.find('\\', start), subKey.size());
         UniqueHKey child;
-        made = ::RegCreateKeyExA(key.get(), subKey.substr(start, end - start).c_str(), 0,
-                                 nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, child.put(),
+        made = ::RegCreateKeyExA(key.get(), subKey.substr(start, end - start).c_str(), 0, nullptr,
+                                 0, KEY_ALL_ACCESS | view_, nullptr, child.put(),
                                  nullptr) == ERROR_SUCCESS;
         key = std::move(child);
         start = end + 1;
     }
-    if (!made || ::RegSetValueExA(key.get(), name.c_str(), 0, type,
-                                  static_cast<const BYTE*>(data), size) != ERROR_SUCCESS) {
-        throw std::runtime_error("cannot write " + (subKey.empty() ? path_ : sub(subKey)) +
-                                 " " + name);
+    if (!made || ::RegSetValueExA(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
+                                  size) != ERROR_SUCCESS) {
+        throw std::runtime_error("cannot write " + (subKey.empty() ? path_ : sub(subKey)) + " " +
+                                 name);
     }
 }
 
@@ -244,8 +243,7 @@ void ScratchKey::setString(const std::string& subKey, const std::string& name,
 
 ScratchDir::ScratchDir(const std::string& prefix, const std::string& parent) {
     std::string base = parent;
-    if (base.empty() &&
-        !readSizedText(base, MAX_PATH + 1, [](char* buffer, uint32_t size) {
+    if (base.empty() && !readSizedText(base, MAX_PATH + 1, [](char* buffer, uint32_t size) {
             return ::GetTempPathA(size, buffer);
         })) {
         throw std::runtime_error("cannot find the temporary directory");
@@ -271,9 +269,7 @@ ScratchDir::ScratchDir(const std::string& prefix, const std::string& parent) {
     }
 }
 
-ScratchDir::~ScratchDir() {
-    removeTree(path_);
-}
+ScratchDir::~ScratchDir() { removeTree(path_); }
 
 std::string ScratchDir::makeDir(const std::string& relative) const {
     std::string path = path_;
@@ -378,9 +374,7 @@ std::string ChildProcess::readAll() {
     return all;
 }
 
-void ChildProcess::closeInput() {
-    input_.reset();
-}
+void ChildProcess::closeInput() { input_.reset(); }
 
 bool ChildProcess::ended(uint32_t waitMs) {
     return ::WaitForSingleObject(process_.get(), waitMs) == WAIT_OBJECT_0;

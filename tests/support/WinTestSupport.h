@@ -36,8 +36,8 @@ public:
     // Raw writers that bypass the code under test.
     void setString(const std::string& subKey, const std::string& name, const std::string& data,
                    DWORD type = REG_SZ) const;
-    void setBytes(const std::string& subKey, const std::string& name, DWORD type,
-                  const void* data, DWORD size) const;
+    void setBytes(const std::string& subKey, const std::string& name, DWORD type, const void* data,
+                  DWORD size) const;
 
 private:
     HKEY root_;

@@ -104,13 +104,9 @@ bool BasicFile::close() {
     return true;
 }
 
-bool BasicFile::canRead() const {
-    return mode_ == kRead || mode_ >= kReadUpdate;
-}
+bool BasicFile::canRead() const { return mode_ == kRead || mode_ >= kReadUpdate; }
 
-bool BasicFile::canWrite() const {
-    return mode_ >= kWrite;
-}
+bool BasicFile::canWrite() const { return mode_ >= kWrite; }
 
 bool BasicFile::prepareRead() {
     if (stream_ == nullptr) {
@@ -283,9 +279,7 @@ bool BasicFile::seek(int64_t offset, int32_t origin) {
         case 0: whence = SEEK_SET; break;
         case 1: whence = SEEK_CUR; break;
         case 2: whence = SEEK_END; break;
-        default:
-            lastError_ = kOriginOutOfRange;
-            return false;
+        default: lastError_ = kOriginOutOfRange; return false;
     }
     if (origin == 1) {
         // Relative to the logical position, which lies before the stream's by

@@ -113,7 +113,10 @@ private:
     // writing; these also give back bytes held in the read buffer.
     bool prepareRead();
     bool prepareWrite();
-    void dropBuffer() { fill_ = 0; next_ = 0; }
+    void dropBuffer() {
+        fill_ = 0;
+        next_ = 0;
+    }
     // Refills the read buffer; false at the end of the file or on failure.
     bool refill();
 

@@ -15,8 +15,8 @@ constexpr int64_t kEarliestInstant = std::numeric_limits<int32_t>::min();
 
 struct Fields {
     int64_t year = 1970;
-    int32_t month = 1;   // 1..12
-    int32_t day = 1;     // 1..31
+    int32_t month = 1;  // 1..12
+    int32_t day = 1;    // 1..31
     int32_t hour = 0;
     int32_t minute = 0;
     int32_t second = 0;

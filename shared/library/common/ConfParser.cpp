@@ -42,48 +42,49 @@ bool parseEntries(Tokenizer& tokenizer, DOMNode& parent, Log& log, uint32_t dept
     while (nextGrammarToken(tokenizer, token)) {
         const std::string& text = token.text();
         switch (state) {
-        case State::Name:
-            if (text == "}") return false;
-            node = newNode(text);
-            state = State::OpenParen;
-            break;
-        case State::OpenParen:
-            if (text != "(") syntaxError(log, "ConfReader: Missing '('.");
-            state = State::Type;
-            break;
-        case State::Type:
-            if (text == ")") {
+            case State::Name:
+                if (text == "}") return false;
+                node = newNode(text);
+                state = State::OpenParen;
+                break;
+            case State::OpenParen:
+                if (text != "(") syntaxError(log, "ConfReader: Missing '('.");
+                state = State::Type;
+                break;
+            case State::Type:
+                if (text == ")") {
+                    state = State::Equals;
+                } else {
+                    node->setType(text);
+                    state = State::CloseParen;
+                }
+                break;
+            case State::CloseParen:
+                if (text != ")") syntaxError(log, "ConfReader: Missing ')'.");
                 state = State::Equals;
-            } else {
-                node->setType(text);
-                state = State::CloseParen;
+                break;
+            case State::Equals:
+                if (text != "=") syntaxError(log, "ConfReader: Missing '='.");
+                state = State::Value;
+                break;
+            case State::Value: {
+                std::string value = text;
+                unquote(value);
+                if (!value.empty()) node->setValue(value);
+                state = State::OpenBrace;
+                break;
             }
-            break;
-        case State::CloseParen:
-            if (text != ")") syntaxError(log, "ConfReader: Missing ')'.");
-            state = State::Equals;
-            break;
-        case State::Equals:
-            if (text != "=") syntaxError(log, "ConfReader: Missing '='.");
-            state = State::Value;
-            break;
-        case State::Value: {
-            std::string value = text;
-            unquote(value);
-            if (!value.empty()) node->setValue(value);
-            state = State::OpenBrace;
-            break;
-        }
-        case State::OpenBrace: {
-            if (text != "{") syntaxError(log, "ConfReader: Missing '{'.");
-            if (depth >= kMaxConfNesting) syntaxError(log, "ConfReader: Blocks nested too deeply.");
-            const bool ranOut = parseEntries(tokenizer, *node, log, depth + 1);
-            parent.addChild(std::move(node));
-            // A block closed by "}" ends the entry; one cut off by the end of
-            // the text leaves nothing more to read.
-            state = ranOut ? State::OpenBrace : State::Name;
-            break;
-        }
+            case State::OpenBrace: {
+                if (text != "{") syntaxError(log, "ConfReader: Missing '{'.");
+                if (depth >= kMaxConfNesting)
+                    syntaxError(log, "ConfReader: Blocks nested too deeply.");
+                const bool ranOut = parseEntries(tokenizer, *node, log, depth + 1);
+                parent.addChild(std::move(node));
+                // A block closed by "}" ends the entry; one cut off by the end of
+                // the text leaves nothing more to read.
+                state = ranOut ? State::OpenBrace : State::Name;
+                break;
+            }
         }
     }
     return true;

@@ -70,8 +70,7 @@ private:
 ConfResult getString(const SmartPointer<ConfReader>& reader, const std::string& key,
                      std::string& out, bool trim = false, bool lowerCase = false);
 ConfResult getBool(const SmartPointer<ConfReader>& reader, const std::string& key, bool& out);
-ConfResult getInteger(const SmartPointer<ConfReader>& reader, const std::string& key,
-                      int32_t& out);
+ConfResult getInteger(const SmartPointer<ConfReader>& reader, const std::string& key, int32_t& out);
 ConfResult getDirName(const SmartPointer<ConfReader>& reader, const std::string& key,
                       std::string& out);
 

@@ -53,8 +53,7 @@ ConfResult ConfTree::resolveReferences(const std::string& key, std::string& valu
         const size_t open = value.find(kReferenceOpen, searchFrom);
         if (open == std::string::npos) return CR_OK;
         const size_t close = value.find('}', open);
-        if (close == std::string::npos || passes == maxPasses ||
-            value.size() > maxLength) {
+        if (close == std::string::npos || passes == maxPasses || value.size() > maxLength) {
             log_.message(kSeverityError, ConfMessage::kUnresolvableValue, {key});
             return CR_BAD_REFERENCE;
         }
@@ -173,7 +172,8 @@ ConfResult ConfTree::getSubObjects(const std::string& key, std::vector<std::stri
         log_.debug(5, "ConfReader: None found.", {});
         return CR_NOT_FOUND;
     }
-    for (const DOMNode* child = node->firstChild(); child != nullptr; child = child->nextSibling()) {
+    for (const DOMNode* child = node->firstChild(); child != nullptr;
+         child = child->nextSibling()) {
         names.push_back(child->name());
     }
     log_.debug(5, "ConfReader: Found %i sub-objects.", {static_cast<int32_t>(names.size())});

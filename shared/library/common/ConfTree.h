@@ -19,14 +19,14 @@
 namespace Velmar {
 
 enum ConfResult : uint32_t {
-    CR_OK = 0,              // found; the out parameter holds the value
-    CR_NO_VALUE = 1,        // the entry, or one a reference names, has an empty type
-    CR_NOT_FOUND = 2,       // no entry under the key, or under a referenced key
-    CR_WRONG_TYPE = 3,      // the entry's type is not the one asked for
-    CR_BAD_BOOL = 4,        // a Bool entry holds neither true nor false
-    CR_BAD_TIME_SPAN = 5,   // a TimeSpan entry's text is no time span
-    CR_BAD_REFERENCE = 6,   // "${" without "}" after it, or references that never end
-    CR_NO_READER = 7,       // a getter called on an empty reader handle
+    CR_OK = 0,             // found; the out parameter holds the value
+    CR_NO_VALUE = 1,       // the entry, or one a reference names, has an empty type
+    CR_NOT_FOUND = 2,      // no entry under the key, or under a referenced key
+    CR_WRONG_TYPE = 3,     // the entry's type is not the one asked for
+    CR_BAD_BOOL = 4,       // a Bool entry holds neither true nor false
+    CR_BAD_TIME_SPAN = 5,  // a TimeSpan entry's text is no time span
+    CR_BAD_REFERENCE = 6,  // "${" without "}" after it, or references that never end
+    CR_NO_READER = 7,      // a getter called on an empty reader handle
 };
 
 // The bounds of reference resolution: a value referring to itself, directly or

@@ -67,8 +67,8 @@ std::string formatDate(const civil::Fields& f, bool compact) {
 
 std::string formatTime(const civil::Fields& f, bool compact) {
     char buf[32];
-    std::snprintf(buf, sizeof buf, compact ? "%02d%02d%02d" : "%02d:%02d:%02d", f.hour,
-                  f.minute, f.second);
+    std::snprintf(buf, sizeof buf, compact ? "%02d%02d%02d" : "%02d:%02d:%02d", f.hour, f.minute,
+                  f.second);
     return buf;
 }
 
@@ -193,9 +193,7 @@ std::string DateTime::localText(bool withOffset) const {
 
 std::string DateTime::toText() const { return fullText(false); }
 
-std::string DateTime::toCompactText() const {
-    return dateText(true) + "T" + timeText(true) + "Z";
-}
+std::string DateTime::toCompactText() const { return dateText(true) + "T" + timeText(true) + "Z"; }
 
 bool DateTime::fromText(const std::string& text) {
     // Where the fields of each form start: year, month, day, hour, minute,
@@ -230,8 +228,8 @@ bool DateTime::fromText(const std::string& text) {
 
 bool DateTime::setFromUtcFields(int32_t year, int32_t month, int32_t day, int32_t hour,
                                 int32_t minute, int32_t second) {
-    if (month < 1 || month > 12 || day < 1 || day > civil::daysInMonth(year, month) ||
-        hour > 23 || minute > 59 || second > 59) {
+    if (month < 1 || month > 12 || day < 1 || day > civil::daysInMonth(year, month) || hour > 23 ||
+        minute > 59 || second > 59) {
         return false;
     }
     const int64_t seconds = civil::secondsFromCivil(year, month, day, hour, minute, second);

@@ -23,8 +23,8 @@ public:
     DateTime(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
              int32_t second);
     // Calendar fields in a zone (see set).
-    DateTime(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
-             int32_t second, const ZoneInfo& zone, bool dstCorrection);
+    DateTime(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute, int32_t second,
+             const ZoneInfo& zone, bool dstCorrection);
     ~DateTime() override;
 
     // Sets the time from calendar fields in UTC and clears the zone. Fields are
@@ -37,8 +37,8 @@ public:
     // is stored with the time. With dstCorrection the fields are read as the
     // local clock: an hour of daylight saving time is taken off when it is in
     // force. A result beyond the 32-bit range is clamped to it.
-    void set(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
-             int32_t second, const ZoneInfo& zone, bool dstCorrection);
+    void set(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute, int32_t second,
+             const ZoneInfo& zone, bool dstCorrection);
 
     // The zone the time was made in or is to be shown in; not valid for UTC.
     const ZoneInfo& zone() const { return zone_; }
@@ -86,8 +86,8 @@ public:
 private:
     // Sets the time from validated UTC fields; false (unchanged) when they name
     // no real date or lie outside the 32-bit range.
-    bool setFromUtcFields(int32_t year, int32_t month, int32_t day, int32_t hour,
-                          int32_t minute, int32_t second);
+    bool setFromUtcFields(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
+                          int32_t second);
 
     ZoneInfo zone_;
 };

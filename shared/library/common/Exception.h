@@ -70,8 +70,17 @@ public:
 class TimeException : public Exception {
 public:
     enum Code : uint32_t {
-        TM_NONE = 0, TM_DAYS, TM_HOURS, TM_MINUTES, TM_SECONDS, TM_YEAR,
-        TM_MONTH, TM_DAY, TM_DATETIME, TM_ANCIENT, TM_INPUT
+        TM_NONE = 0,
+        TM_DAYS,
+        TM_HOURS,
+        TM_MINUTES,
+        TM_SECONDS,
+        TM_YEAR,
+        TM_MONTH,
+        TM_DAY,
+        TM_DATETIME,
+        TM_ANCIENT,
+        TM_INPUT
     };
     using Exception::Exception;
     std::string text() const override;
@@ -82,11 +91,33 @@ public:
 class FileException : public Exception {
 public:
     enum Code : uint32_t {
-        FL_NONE = 0, FL_MEM, FL_EXISTS_NOT, FL_EXISTS, FL_IS_OPEN, FL_CANNOT_OPEN,
-        FL_IS_CLOSED, FL_CANNOT_CLOSE, FL_ACCESS_COMB, FL_CANNOT_READ, FL_READ,
-        FL_CANNOT_WRITE, FL_WRITE, FL_FLUSH, FL_EOF, FL_POSITION, FL_CANNOT_UNLOCK,
-        FL_CANNOT_LOCK, FL_IS_LOCKED, FL_CANNOT_COPY, FL_RENAME, FL_REMOVE,
-        FL_CREATE_DIR, FL_GET_DIR, FL_NO_DIR, FL_SPACE, FL_ACCESS,
+        FL_NONE = 0,
+        FL_MEM,
+        FL_EXISTS_NOT,
+        FL_EXISTS,
+        FL_IS_OPEN,
+        FL_CANNOT_OPEN,
+        FL_IS_CLOSED,
+        FL_CANNOT_CLOSE,
+        FL_ACCESS_COMB,
+        FL_CANNOT_READ,
+        FL_READ,
+        FL_CANNOT_WRITE,
+        FL_WRITE,
+        FL_FLUSH,
+        FL_EOF,
+        FL_POSITION,
+        FL_CANNOT_UNLOCK,
+        FL_CANNOT_LOCK,
+        FL_IS_LOCKED,
+        FL_CANNOT_COPY,
+        FL_RENAME,
+        FL_REMOVE,
+        FL_CREATE_DIR,
+        FL_GET_DIR,
+        FL_NO_DIR,
+        FL_SPACE,
+        FL_ACCESS,
         // 27 has no row: raised for text that is not printable.
         FL_NOT_PRINTABLE = 27,
         FL_ERROR = 28
@@ -100,8 +131,14 @@ public:
 class IPCException : public Exception {
 public:
     enum Code : uint32_t {
-        IC_NONE = 0, IC_NO_MESSAGE_FILE, IC_CANNOT_CREATE_COMM, IC_NOT_SENDER,
-        IC_NOT_RECEIVER, IC_CANNOT_SEND, IC_CANNOT_RECEIVE, IC_MEM
+        IC_NONE = 0,
+        IC_NO_MESSAGE_FILE,
+        IC_CANNOT_CREATE_COMM,
+        IC_NOT_SENDER,
+        IC_NOT_RECEIVER,
+        IC_CANNOT_SEND,
+        IC_CANNOT_RECEIVE,
+        IC_MEM
     };
     using Exception::Exception;
     std::string text() const override;
@@ -112,5 +149,4 @@ public:
 }  // namespace Velmar
 
 // Throws an exception of the family with the raising source place in its trace.
-#define VELMAR_THROW(Family, code, message) \
-    throw Family((code), (message), __FILE__, __LINE__)
+#define VELMAR_THROW(Family, code, message) throw Family((code), (message), __FILE__, __LINE__)

@@ -16,9 +16,7 @@ namespace {
 constexpr int kMoveAttempts = 6;
 constexpr uint32_t kMoveRetryPauseMs = 2000;
 
-void sleepFor(uint32_t milliseconds) {
-    ::Sleep(milliseconds);
-}
+void sleepFor(uint32_t milliseconds) { ::Sleep(milliseconds); }
 
 MovePause movePause = sleepFor;
 
@@ -267,7 +265,8 @@ std::string resolveStoredPath(const std::string& path) {
         size_t end = p.find_first_of("\\/", start);  // found: p ends in a separator
         std::string component = p.substr(start, end - start);
         WIN32_FIND_DATAA data;
-        if (!component.empty() && (component.back() == ':' || component == "." || component == "..")) {
+        if (!component.empty() &&
+            (component.back() == ':' || component == "." || component == "..")) {
             built += component;
         } else if (!component.empty() && findEntry(built + component, data)) {
             built += data.cFileName;
@@ -299,7 +298,8 @@ std::vector<DirectoryEntry> listDirectory(const std::string& directory,
     UniqueFindHandle find(::FindFirstFileA(search.c_str(), &data));
     if (!find) return entries;
     do {
-        entries.push_back({data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        entries.push_back(
+            {data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
     } while (::FindNextFileA(find.get(), &data));
     return entries;
 }

@@ -18,25 +18,25 @@ extern uint32_t lastSystemError;
 // Attribute bits of this layer; getFileInfo maps the Windows attributes to
 // them and setAttributes maps the settable ones back.
 enum FileAttribute : uint32_t {
-    kAttrArchive = 0x0001,     // settable
+    kAttrArchive = 0x0001,  // settable
     kAttrCompressed = 0x0002,
     kAttrDirectory = 0x0004,
     kAttrEncrypted = 0x0008,
-    kAttrHidden = 0x0010,      // settable
-    kAttrOffline = 0x0020,     // settable
-    kAttrReadOnly = 0x0040,    // settable
-    kAttrSystem = 0x0080,      // settable
-    kAttrTemporary = 0x0100,   // settable
-    kAttrNormal = 0x0200,      // settable
+    kAttrHidden = 0x0010,     // settable
+    kAttrOffline = 0x0020,    // settable
+    kAttrReadOnly = 0x0040,   // settable
+    kAttrSystem = 0x0080,     // settable
+    kAttrTemporary = 0x0100,  // settable
+    kAttrNormal = 0x0200,     // settable
     kAttrSparse = 0x1000,
 };
 
 struct FileInfo {
     bool exists = false;
-    std::string fullPath;   // as the system expands the name (never cut short)
-    uint64_t size = 0;      // 0 for a directory
+    std::string fullPath;  // as the system expands the name (never cut short)
+    uint64_t size = 0;     // 0 for a directory
     uint32_t attributes = 0;
-    DateTime created{0};    // a time that cannot be converted stays at time value 0
+    DateTime created{0};  // a time that cannot be converted stays at time value 0
     DateTime accessed{0};
     DateTime written{0};
 };
@@ -102,8 +102,7 @@ std::string resolveStoredPath(const std::string& path);
 
 // Every entry the directory search returns for directory + pattern, "." and
 // ".." included, in the order returned; empty when unreadable or no match.
-std::vector<DirectoryEntry> listDirectory(const std::string& directory,
-                                          const std::string& pattern);
+std::vector<DirectoryEntry> listDirectory(const std::string& directory, const std::string& pattern);
 
 // getFileInfo's size; 0 when the path is not found.
 uint64_t fileSize(const std::string& path);

@@ -101,7 +101,8 @@ void FilePlain::open(uint16_t flags) {
     }
     if (!read && !write) VELMAR_THROW(FileException, FileException::FL_ACCESS_COMB, "");
     if (read && !write && !pathExists(path_)) {
-        VELMAR_THROW(FileException, FileException::FL_EXISTS_NOT, path_ + "-->File does not exist.");
+        VELMAR_THROW(FileException, FileException::FL_EXISTS_NOT,
+                     path_ + "-->File does not exist.");
     }
 
     useTemp_ = false;
@@ -116,8 +117,7 @@ void FilePlain::open(uint16_t flags) {
         // The claim comes first: the copy below must be made of a file that no
         // other writer of the suite can replace meanwhile.
         switch (lock_->claim(lockTimeout(), !direct)) {
-            case LockFile::ClaimResult::kClaimed:
-                break;
+            case LockFile::ClaimResult::kClaimed: break;
             case LockFile::ClaimResult::kHeldByOther:
                 lock_.reset();
                 VELMAR_THROW(FileException, FileException::FL_IS_LOCKED, "");
@@ -195,10 +195,9 @@ void FilePlain::open(uint16_t flags) {
 int32_t FilePlain::openSharedStream(const std::string& target, int32_t mode) {
     // FilePlain::open chooses modes 1 to 6 only.
     const SystemMode& system = kSystemModes[mode];
-    UniqueFileHandle handle(::CreateFileA(target.c_str(), system.access,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, system.disposition, FILE_ATTRIBUTE_NORMAL,
-                                          nullptr));
+    UniqueFileHandle handle(::CreateFileA(
+        target.c_str(), system.access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, system.disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle) return BasicFile::kOpenFailed;
     const int descriptor = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle.get()),
                                              system.runtimeFlags | _O_BINARY);
@@ -241,10 +240,9 @@ bool FilePlain::pathNamesOpenFile() const {
         openIdentity_ = {true, identity.volume, identity.indexHigh, identity.indexLow};
     }
     // Attributes only: the file may be held by writers that share nothing.
-    UniqueFileHandle current(::CreateFileA(path_.c_str(), FILE_READ_ATTRIBUTES,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                           nullptr));
+    UniqueFileHandle current(::CreateFileA(
+        path_.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     FileIdentity identity;
     if (!current || !identityOf(current.get(), identity)) return false;
     return openIdentity_.volume == identity.volume &&

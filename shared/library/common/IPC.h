@@ -9,9 +9,9 @@ namespace Velmar {
 class IPC {
 public:
     enum Role : int32_t {
-        kReceive = 0,      // reads the channel (not used by this program)
-        kSendLocal = 1,    // writes to the endpoint on this computer
-        kSendDomain = 2,   // writes to the endpoint of that name on every computer of the domain
+        kReceive = 0,     // reads the channel (not used by this program)
+        kSendLocal = 1,   // writes to the endpoint on this computer
+        kSendDomain = 2,  // writes to the endpoint of that name on every computer of the domain
     };
 
     explicit IPC(int32_t role) : role_(role) {}

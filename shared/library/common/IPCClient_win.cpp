@@ -13,8 +13,8 @@ IPCClient::IPCClient(const std::string& endpoint) : endpoint_(endpoint) {}
 
 IPCClient::~IPCClient() = default;
 
-void IPCClient::send(const std::string& command, const std::string& second,
-                     const std::string& body, const std::string& payload) {
+void IPCClient::send(const std::string& command, const std::string& second, const std::string& body,
+                     const std::string& payload) {
     const std::string message = frame(command, second, body, payload);
     if (!channel_) {
         try {

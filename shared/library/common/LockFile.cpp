@@ -120,10 +120,9 @@ bool LockFile::createExclusively(bool hold) {
     // even while its content is still being written (a reader seeing it empty
     // then would take it for stale); delete-on-close removes it when the claim
     // is released or the owner dies.
-    UniqueFileHandle file(::CreateFileA(lock.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ,
-                                        nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
-                                        nullptr));
+    UniqueFileHandle file(
+        ::CreateFileA(lock.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     if (!file) {
         systemError_ = ::GetLastError();
         return false;
@@ -131,8 +130,7 @@ bool LockFile::createExclusively(bool hold) {
     const std::string text =
         formatLockRecord(LockRecord{start_.toText(), expiry_.toText(), identity_, hold});
     DWORD written = 0;
-    if (!::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written,
-                     nullptr) ||
+    if (!::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
         written != text.size()) {
         systemError_ = ::GetLastError();
         return false;  // closing the handle removes the file again

@@ -27,7 +27,7 @@ enum Severity : int32_t {
 // 's' for a text, 'n' for a number (kept as `number`, and as decimal text).
 struct LogParam {
     LogParam(const std::string& value) : tag('s'), text(value) {}  // NOLINT: implicit by design
-    LogParam(const char* value) : tag('s'), text(value) {}          // NOLINT
+    LogParam(const char* value) : tag('s'), text(value) {}         // NOLINT
     LogParam(int32_t value) : tag('n'), text(std::to_string(value)), number(value) {}   // NOLINT
     LogParam(uint32_t value) : tag('n'), text(std::to_string(value)), number(value) {}  // NOLINT
 

@@ -169,9 +169,7 @@ void Monopoly::forgetHeld() {
     names.threads().erase(mutexName);
 }
 
-bool Monopoly::relax() {
-    return named ? relaxNamed() : relaxInProcess();
-}
+bool Monopoly::relax() { return named ? relaxNamed() : relaxInProcess(); }
 
 bool Monopoly::relaxNamed() {
     if (depth == 0) return true;

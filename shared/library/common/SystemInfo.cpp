@@ -55,9 +55,7 @@ RegistryView viewOf(bool view32) {
 // under WOW64 asks for that view (and names "Wow6432Node" in the base); a
 // 64-bit build asks for it too, so both builds reach one key. On 32-bit
 // Windows the process's own view is the only one.
-bool suiteView32() {
-    return kBuiltFor64Bits || isWow64();
-}
+bool suiteView32() { return kBuiltFor64Bits || isWow64(); }
 
 std::string modulePath() {
     std::string path;
@@ -168,13 +166,9 @@ std::string configDirFromEnvironment() {
     return directoryFromVariables(configDirVariables(), readEnvironment, pathExists);
 }
 
-std::string installDirFromRegistry() {
-    return readDirectoryFromRegistry("InstallDir");
-}
+std::string installDirFromRegistry() { return readDirectoryFromRegistry("InstallDir"); }
 
-std::string configDirFromRegistry() {
-    return readDirectoryFromRegistry("ConfigurationDir");
-}
+std::string configDirFromRegistry() { return readDirectoryFromRegistry("ConfigurationDir"); }
 
 std::string findConfigDirAbove(const std::string& start) {
     return findConfigDirAbove(start, pathExists);
@@ -187,14 +181,11 @@ bool selectHive(const std::string& name) {
     return true;
 }
 
-const std::string& currentHive() {
-    return values().currentHive;
-}
+const std::string& currentHive() { return values().currentHive; }
 
 bool keyExists(const std::string& key, bool view32) {
     RegistryKey handle;
-    return handle.open(currentRoot(), key, KEY_ENUMERATE_SUB_KEYS, viewOf(view32)) ==
-           ERROR_SUCCESS;
+    return handle.open(currentRoot(), key, KEY_ENUMERATE_SUB_KEYS, viewOf(view32)) == ERROR_SUCCESS;
 }
 
 std::string suiteKeyPath(const std::string& word) {
@@ -219,8 +210,8 @@ std::string suiteKeyPath(const std::string& word) {
            });
 }
 
-unsigned readRegistryString(const std::string& key, const std::string& valueName,
-                            std::string& text, bool view32) {
+unsigned readRegistryString(const std::string& key, const std::string& valueName, std::string& text,
+                            bool view32) {
     std::string read;
     const unsigned rc = readRawString(key, valueName, read, view32);
     if (rc != kRegOk) return rc;
@@ -234,8 +225,8 @@ unsigned readRegistryString(const std::string& key, const std::string& valueName
     return kRegOk;
 }
 
-unsigned readRegistryDword(const std::string& key, const std::string& valueName,
-                           uint32_t& value, bool view32) {
+unsigned readRegistryDword(const std::string& key, const std::string& valueName, uint32_t& value,
+                           bool view32) {
     RegistryKey handle;
     if (handle.open(currentRoot(), key, KEY_QUERY_VALUE, viewOf(view32)) != ERROR_SUCCESS) {
         return kRegUnreadable;
@@ -251,8 +242,8 @@ unsigned readRegistryDword(const std::string& key, const std::string& valueName,
     return kRegOk;
 }
 
-unsigned writeRegistryValue(const std::string& key, const std::string& valueName,
-                            uint32_t type, const void* data, uint32_t length, bool view32) {
+unsigned writeRegistryValue(const std::string& key, const std::string& valueName, uint32_t type,
+                            const void* data, uint32_t length, bool view32) {
     RegistryKey handle;
     if (handle.create(currentRoot(), key, KEY_SET_VALUE, viewOf(view32)) != ERROR_SUCCESS) {
         const std::string message = "Failed to set key \"" + key + "\"=\"" + valueName + "\"";
@@ -260,8 +251,7 @@ unsigned writeRegistryValue(const std::string& key, const std::string& valueName
         std::fflush(stdout);
         return kRegFailed;
     }
-    return handle.writeValue(valueName, type, data, length) == ERROR_SUCCESS ? kRegOk
-                                                                               : kRegFailed;
+    return handle.writeValue(valueName, type, data, length) == ERROR_SUCCESS ? kRegOk : kRegFailed;
 }
 
 unsigned listValueNames(const std::string& key, std::map<std::string, uint32_t>& names,
@@ -280,8 +270,7 @@ unsigned listValueNames(const std::string& key, std::map<std::string, uint32_t>&
 unsigned listSubKeys(const std::string& key, std::vector<std::string>& names, bool view32) {
     names.clear();
     RegistryKey handle;
-    if (handle.open(currentRoot(), key, KEY_ENUMERATE_SUB_KEYS, viewOf(view32)) !=
-        ERROR_SUCCESS) {
+    if (handle.open(currentRoot(), key, KEY_ENUMERATE_SUB_KEYS, viewOf(view32)) != ERROR_SUCCESS) {
         return kRegUnreadable;
     }
     SubKeyIterator subKey(handle.get());

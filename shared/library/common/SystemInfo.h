@@ -26,12 +26,12 @@ namespace Velmar {
 // Result codes of the registry operations.
 enum RegistryResult : unsigned {
     kRegOk = 0,
-    kRegOutOfMemory = 1,      // readRegistryString
-    kRegFailed = 1,           // writeRegistryValue
-    kRegEnumError = 1,        // listValueNames, listSubKeys
-    kRegUnreadable = 2,       // key cannot be opened or value cannot be read
+    kRegOutOfMemory = 1,  // readRegistryString
+    kRegFailed = 1,       // writeRegistryValue
+    kRegEnumError = 1,    // listValueNames, listSubKeys
+    kRegUnreadable = 2,   // key cannot be opened or value cannot be read
     kRegWrongType = 3,
-    kRegAccessDenied = 4,     // listValueNames
+    kRegAccessDenied = 4,  // listValueNames
 };
 
 // Resolves programName, programDir, moduleType, installDir and configDir. Runs
@@ -77,20 +77,20 @@ std::string suiteKeyPath(const std::string& word);
 // bytes between strings kept, trailing zero bytes removed, "${name}" references
 // to suite values resolved. 0 read; 1 out of memory; 2 key or value unreadable;
 // 3 not a string type. `text` is changed only on 0.
-unsigned readRegistryString(const std::string& key, const std::string& valueName,
-                            std::string& text, bool view32);
+unsigned readRegistryString(const std::string& key, const std::string& valueName, std::string& text,
+                            bool view32);
 
 // 0 read; 2 key or value unreadable; 3 not a REG_DWORD of exactly four bytes.
 // `value` is changed only on 0.
-unsigned readRegistryDword(const std::string& key, const std::string& valueName,
-                           uint32_t& value, bool view32);
+unsigned readRegistryDword(const std::string& key, const std::string& valueName, uint32_t& value,
+                           bool view32);
 
 // Creates the key when missing and sets the value. 0 written; 1 failed. When the
 // key cannot be created or opened, writes
 // Failed to set key "<key>"="<valueName>"
 // to standard output (no line end).
-unsigned writeRegistryValue(const std::string& key, const std::string& valueName,
-                            uint32_t type, const void* data, uint32_t length, bool view32);
+unsigned writeRegistryValue(const std::string& key, const std::string& valueName, uint32_t type,
+                            const void* data, uint32_t length, bool view32);
 
 // Clears `names`, then fills it with every value name and its registry type.
 // 0; 1 enumeration error; 2 key cannot be opened; 4 access denied while listing.

@@ -50,7 +50,8 @@ TimeSpan::TimeSpan(const SpanComponents& c) {
 TimeSpan::~TimeSpan() = default;
 
 void TimeSpan::set(int32_t days, int32_t hours, int32_t minutes, int32_t seconds) {
-    if (days < -kMaxDays || days > kMaxDays) VELMAR_THROW(TimeException, TimeException::TM_DAYS, "");
+    if (days < -kMaxDays || days > kMaxDays)
+        VELMAR_THROW(TimeException, TimeException::TM_DAYS, "");
     if (static_cast<uint32_t>(hours) > 23) VELMAR_THROW(TimeException, TimeException::TM_HOURS, "");
     if (static_cast<uint32_t>(minutes) > 59)
         VELMAR_THROW(TimeException, TimeException::TM_MINUTES, "");

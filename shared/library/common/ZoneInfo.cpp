@@ -107,8 +107,7 @@ bool runtimeLocalClock(std::time_t t, int64_t& clock) {
     const std::tm* local = std::localtime(&t);
     if (local == nullptr) return false;
     clock = civil::secondsFromCivil(int64_t{local->tm_year} + 1900, local->tm_mon + 1,
-                                    local->tm_mday, local->tm_hour, local->tm_min,
-                                    local->tm_sec);
+                                    local->tm_mday, local->tm_hour, local->tm_min, local->tm_sec);
     return true;
 }
 
@@ -224,8 +223,8 @@ ZoneInfo sampleRuntimeYear(int32_t year) {
 }  // namespace
 
 bool ZoneRule::inRange() const {
-    return month >= 1 && month <= 12 && week >= 1 && week <= 5 && weekday >= 0 &&
-           weekday <= 6 && hour >= 0 && hour <= 23;
+    return month >= 1 && month <= 12 && week >= 1 && week <= 5 && weekday >= 0 && weekday <= 6 &&
+           hour >= 0 && hour <= 23;
 }
 
 bool ZoneInfo::hasDst() const {
@@ -301,8 +300,8 @@ int32_t ZoneInfo::offsetAt(int32_t utcSeconds) const {
 }
 
 std::string ZoneInfo::toText() const {
-    return formatOffset(offset) + " (" + formatOffset(dstDelta) + " " + ruleText(dstStart) +
-           "-" + ruleText(dstEnd) + ")";
+    return formatOffset(offset) + " (" + formatOffset(dstDelta) + " " + ruleText(dstStart) + "-" +
+           ruleText(dstEnd) + ")";
 }
 
 ZoneInfo ZoneInfo::parse(const std::string& text) {

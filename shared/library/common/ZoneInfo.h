@@ -24,9 +24,9 @@ struct ZoneRule {
 };
 
 struct ZoneInfo {
-    bool valid = false;     // the record has been filled
-    int32_t offset = 0;     // standard offset from UTC in seconds, east positive
-    int32_t dstDelta = 0;   // added to offset while daylight saving time is in force
+    bool valid = false;    // the record has been filled
+    int32_t offset = 0;    // standard offset from UTC in seconds, east positive
+    int32_t dstDelta = 0;  // added to offset while daylight saving time is in force
     ZoneRule dstStart;
     ZoneRule dstEnd;
 

@@ -82,17 +82,18 @@ bool recordFromText(const std::string& text, LogRecord& record) {
     }
     result.text = fields.next();
     const int64_t threadId = leadingInteger(fields.next());
-    result.threadId = threadId < 0 ? 0 : threadId > UINT32_MAX ? UINT32_MAX
-                                                                : static_cast<uint32_t>(threadId);
-    result.messageNumber =
-        result.kind == LogRecord::kDebug ? kNoMessageNumber : fields.nextInt32();
+    result.threadId = threadId < 0            ? 0
+                      : threadId > UINT32_MAX ? UINT32_MAX
+                                              : static_cast<uint32_t>(threadId);
+    result.messageNumber = result.kind == LogRecord::kDebug ? kNoMessageNumber : fields.nextInt32();
     record = std::move(result);
     return true;
 }
 
 bool isDebugText(const std::string& text) {
     constexpr size_t kMinimumLength = 12;
-    return text.size() >= kMinimumLength && text.compare(kKindOffset, kDebugKindLength, kDebugKind) == 0;
+    return text.size() >= kMinimumLength &&
+           text.compare(kKindOffset, kDebugKindLength, kDebugKind) == 0;
 }
 
 }  // namespace Velmar

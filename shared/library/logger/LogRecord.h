@@ -24,8 +24,8 @@ struct LogRecord {
     int32_t module = 0;
     DateTime time{0};
     int32_t timeMode = 0;
-    int32_t severity = 0;      // catalogue messages: 0..4
-    int32_t debugLevel = 0;    // debug messages
+    int32_t severity = 0;    // catalogue messages: 0..4
+    int32_t debugLevel = 0;  // debug messages
     int32_t messageNumber = kNoMessageNumber;
     // Debug: the text. Catalogue: the ParamStream content, replaced by the
     // finished message when the catalogue has its text.

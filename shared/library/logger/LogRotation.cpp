@@ -52,15 +52,14 @@ std::string rotationReasons(const RotationCheck& check) {
     if ((check.scheme & kRotateInit) != 0 && check.initPending) addReason(reasons, " Init");
     if ((check.scheme & kRotateTime) != 0 && check.period.getSeconds() > 0 &&
         check.now.getSeconds() >= check.nextRotation.getSeconds()) {
-        addReason(reasons, " Time " + check.nextRotation.localText() + " <= " +
-                               check.now.localText());
+        addReason(reasons,
+                  " Time " + check.nextRotation.localText() + " <= " + check.now.localText());
     }
     if ((check.scheme & kRotateSize) != 0) {
         const uint64_t mebibytes = check.fileBytes >> kMebibyteShift;
         const double limit = static_cast<float>(check.sizeMiB) * check.sizeFactor;
         if (static_cast<double>(mebibytes) >= limit) {
-            addReason(reasons, " Size " + std::to_string(mebibytes) + " >= " +
-                                   doubleToText(limit));
+            addReason(reasons, " Size " + std::to_string(mebibytes) + " >= " + doubleToText(limit));
         }
     }
     return reasons;

@@ -32,12 +32,12 @@ constexpr int32_t kDefaultRotationSizeMiB = 10;
 // during start-up, agents read them under their own locks.
 struct RotationSettings {
     uint32_t scheme = kRotateNone;
-    TimeSpan period;                              // zero disables the time condition
+    TimeSpan period;  // zero disables the time condition
     int32_t sizeMiB = kDefaultRotationSizeMiB;
-    bool initPending = true;                      // the init condition holds
-    TimeSpan lastSeenPeriod;                      // period and size when the next
-    int32_t lastSeenSize = 0;                     // rotation time was last computed
-    std::string counterText = "0";                // last counter read from the registry
+    bool initPending = true;        // the init condition holds
+    TimeSpan lastSeenPeriod;        // period and size when the next
+    int32_t lastSeenSize = 0;       // rotation time was last computed
+    std::string counterText = "0";  // last counter read from the registry
     uint32_t linesSinceFlush = 0;
 };
 
@@ -100,11 +100,11 @@ std::string movedReason(const std::string& newPath);
 // and the period, on the local clock of `zone`. Does nothing unless the scheme
 // holds kRotateTime; stops early (after setting nextRotation to openSeconds
 // plus the period, at most the latest instant) when the period is below one
-// second or the sum does not lie after openSeconds within the 32-bit range. Otherwise openSeconds moves on to that sum, and
-// nextRotation is it truncated to the period, then brought up to the first
-// period boundary not before `now` (from `now` itself when it lags by more than
-// one period); when that boundary would lie past the latest representable
-// instant, nextRotation is the latest instant.
+// second or the sum does not lie after openSeconds within the 32-bit range. Otherwise openSeconds
+// moves on to that sum, and nextRotation is it truncated to the period, then brought up to the
+// first period boundary not before `now` (from `now` itself when it lags by more than one period);
+// when that boundary would lie past the latest representable instant, nextRotation is the latest
+// instant.
 void computeNextRotation(uint32_t scheme, const TimeSpan& period, const DateTime& now,
                          const ZoneInfo& zone, int32_t& openSeconds, DateTime& nextRotation);
 

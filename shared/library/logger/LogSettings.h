@@ -79,7 +79,7 @@ struct LogSettings {
     std::string logDir;    // empty: initializeLogging reads "StartupLogDir"
     std::string fileName;  // log file name
     int32_t appId = 0;
-    int32_t module = 0;    // module of the application's own unit
+    int32_t module = 0;  // module of the application's own unit
     SmartPointer<LoggerCentre> centre;
     SmartPointer<LogMessenger> messenger;
     SmartPointer<LoggerUnit> logger;

@@ -27,13 +27,9 @@ ParamStream toStream(const LogParams& params) {
 
 }  // namespace
 
-LoggerUnit* LoggerUnitLog::unit() const {
-    return handle_ != nullptr ? handle_->get() : unit_;
-}
+LoggerUnit* LoggerUnitLog::unit() const { return handle_ != nullptr ? handle_->get() : unit_; }
 
-int32_t LoggerUnitLog::debugLevel() const {
-    return Velmar::debugLevel();
-}
+int32_t LoggerUnitLog::debugLevel() const { return Velmar::debugLevel(); }
 
 void LoggerUnitLog::debug(int32_t level, const char* format, const LogParams& params) {
     LoggerUnit* const target = unit();
@@ -53,23 +49,13 @@ void LoggerUnitLog::message(Severity severity, int32_t number, const LogParams& 
     LoggerUnit* const target = unit();
     if (target == nullptr) return;
     switch (severity) {
-    case kSeverityNotice:
-        target->notice(number);
-        break;
-    case kSeverityWarning:
-        target->warning(number, toStream(params));
-        break;
-    case kSeverityError:
-        target->error(number, toStream(params));
-        break;
-    case kSeverityCritical:
-        target->critical(number, toStream(params));
-        break;
-    case kSeverityFatal:
-        target->fatal(number, toStream(params));
-        break;
-    default:  // the threshold-only values name no message
-        break;
+        case kSeverityNotice: target->notice(number); break;
+        case kSeverityWarning: target->warning(number, toStream(params)); break;
+        case kSeverityError: target->error(number, toStream(params)); break;
+        case kSeverityCritical: target->critical(number, toStream(params)); break;
+        case kSeverityFatal: target->fatal(number, toStream(params)); break;
+        default:  // the threshold-only values name no message
+            break;
     }
 }
 

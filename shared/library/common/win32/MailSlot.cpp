@@ -20,8 +20,7 @@ using LocalBuffer = std::unique_ptr<void, LocalFreeDeleter>;
 std::string systemMessage(DWORD code) {
     char* text = nullptr;
     const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-            FORMAT_MESSAGE_IGNORE_INSERTS,
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, LANG_USER_DEFAULT, reinterpret_cast<char*>(&text), 0, nullptr);
     const LocalBuffer owner(text);
     if (length == 0 || text == nullptr) return std::string();

@@ -24,8 +24,7 @@ public:
     // `name` is the endpoint: the mailslot "\\.\mailslot\<name>" for
     // kSendLocal, "\\*\mailslot\<name>" for kSendDomain. Nothing is opened
     // yet. `lockName` is the send lock's name (another only for tests).
-    MailSlot(int32_t role, const std::string& name,
-             const std::string& lockName = kSendLockName);
+    MailSlot(int32_t role, const std::string& name, const std::string& lockName = kSendLockName);
     ~MailSlot() override;
 
     // Writes the text and its terminating zero byte as one message. Throws

@@ -39,8 +39,10 @@ bool hiveRootKey(const std::string& name, HKEY& root) {
         const char* name;
         HKEY root;
     } hives[] = {
-        {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT}, {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
-        {"HKEY_CURRENT_USER", HKEY_CURRENT_USER}, {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+        {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+        {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
+        {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+        {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
         {"HKEY_USERS", HKEY_USERS},
     };
     for (const auto& hive : hives) {
@@ -60,14 +62,12 @@ LONG RegistryKey::open(HKEY parent, const std::string& path, REGSAM access, Regi
     return ::RegOpenKeyExA(parent, path.c_str(), 0, access | viewFlag(view), key_.put());
 }
 
-LONG RegistryKey::create(HKEY parent, const std::string& path, REGSAM access,
-                         RegistryView view) {
+LONG RegistryKey::create(HKEY parent, const std::string& path, REGSAM access, RegistryView view) {
     return ::RegCreateKeyExA(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                              access | viewFlag(view), nullptr, key_.put(), nullptr);
 }
 
-LONG RegistryKey::queryValue(const std::string& name, DWORD& type,
-                             std::vector<char>& data) const {
+LONG RegistryKey::queryValue(const std::string& name, DWORD& type, std::vector<char>& data) const {
     DWORD size = static_cast<DWORD>(data.size());
     const LONG rc = ::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type,
                                        reinterpret_cast<BYTE*>(data.data()), &size);
@@ -75,24 +75,23 @@ LONG RegistryKey::queryValue(const std::string& name, DWORD& type,
     return rc;
 }
 
-LONG RegistryKey::readValue(const std::string& name, DWORD& type,
-                            std::vector<char>& data) const {
+LONG RegistryKey::readValue(const std::string& name, DWORD& type, std::vector<char>& data) const {
     if (data.empty()) data.resize(1);
     LONG rc = ERROR_SUCCESS;
     uint32_t length = 0;
-    const bool read = growAndRetry(data, length, [&](char* bytes, uint32_t capacity,
-                                                     uint32_t& wanted) {
-        DWORD size = capacity;
-        rc = ::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type,
-                                reinterpret_cast<BYTE*>(bytes), &size);
-        if (rc == ERROR_MORE_DATA) {
-            // The size reported is a hint only: never retry with the same buffer.
-            wanted = std::max<uint32_t>(size, capacity + 1);
-            return true;
-        }
-        wanted = size;
-        return rc == ERROR_SUCCESS;
-    });
+    const bool read =
+        growAndRetry(data, length, [&](char* bytes, uint32_t capacity, uint32_t& wanted) {
+            DWORD size = capacity;
+            rc = ::RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type,
+                                    reinterpret_cast<BYTE*>(bytes), &size);
+            if (rc == ERROR_MORE_DATA) {
+                // The size reported is a hint only: never retry with the same buffer.
+                wanted = std::max<uint32_t>(size, capacity + 1);
+                return true;
+            }
+            wanted = size;
+            return rc == ERROR_SUCCESS;
+        });
     if (!read) return rc;
     data.resize(length);
     return ERROR_SUCCESS;
@@ -175,10 +174,10 @@ LONG ValueIterator::enumerate(bool withData) {
         DWORD nameLength = static_cast<DWORD>(nameBuffer_.size());
         DWORD dataLength = static_cast<DWORD>(data_.size());
         DWORD type = REG_NONE;
-        const LONG rc = ::RegEnumValueA(
-            key_, index_, nameBuffer_.data(), &nameLength, nullptr, &type,
-            withData ? reinterpret_cast<BYTE*>(data_.data()) : nullptr,
-            withData ? &dataLength : nullptr);
+        const LONG rc =
+            ::RegEnumValueA(key_, index_, nameBuffer_.data(), &nameLength, nullptr, &type,
+                            withData ? reinterpret_cast<BYTE*>(data_.data()) : nullptr,
+                            withData ? &dataLength : nullptr);
         if (rc == ERROR_SUCCESS) {
             name_.assign(nameBuffer_.data(), nameLength);
             type_ = type;

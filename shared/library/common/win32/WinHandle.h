@@ -54,9 +54,7 @@ private:
 // Functions that make kernel handles answer failure as NULL (CreateMutexA,
 // OpenProcess) or as INVALID_HANDLE_VALUE (CreateFileA, CreateMailslotA,
 // FindFirstFileA): neither is ever closed, whichever kind of handle it is.
-inline bool isOpenHandle(HANDLE h) noexcept {
-    return h != nullptr && h != INVALID_HANDLE_VALUE;
-}
+inline bool isOpenHandle(HANDLE h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
 
 // File, mailslot, pipe and similar handles: empty as INVALID_HANDLE_VALUE.
 struct FileHandleTraits {

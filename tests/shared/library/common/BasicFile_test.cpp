@@ -104,8 +104,10 @@ TEST_F(BasicFileTest, ModeDecidesWhetherReadingAndWritingAreAllowed) {
         bool writes;
     };
     const Case cases[] = {
-        {BasicFile::kRead, true, false},        {BasicFile::kAppend, false, true},
-        {BasicFile::kReadUpdate, true, true},   {BasicFile::kAppendUpdate, true, true},
+        {BasicFile::kRead, true, false},
+        {BasicFile::kAppend, false, true},
+        {BasicFile::kReadUpdate, true, true},
+        {BasicFile::kAppendUpdate, true, true},
     };
     for (const Case& c : cases) {
         BasicFile f;

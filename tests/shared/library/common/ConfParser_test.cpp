@@ -10,8 +10,8 @@
 namespace Velmar {
 namespace {
 
-using testing::RecordingLog;
 using testing::dumpTree;
+using testing::RecordingLog;
 
 const char kBuilt[] = "D2 ConfReader: DOM tree built.\n";
 const char kConfError[] = "Configuration: Error in conf file. (Code: 1.1)";
@@ -21,7 +21,6 @@ struct ParseCase {
     std::string tree;  // dumpTree of the root
     std::string log;   // everything logged
 };
-
 
 template <size_t N>
 void expectParses(const ParseCase (&cases)[N]) {
@@ -47,15 +46,16 @@ TEST(ConfParser, BuildsTreesOfEntries) {
         {"a (String) = \"x y\" {}", "a(String)=x y{}", kBuilt},
         {"a\n(\nString\n)\n=\n'x y'\n{\n}\n", "a(String)=x y{}", kBuilt},
         {"a () = '' {}", "a()={}", kBuilt},
-        {"a()=v{b(T)=1{c(T)=2{}}d(T)=3{}}e()=4{}", "a()=v{b(T)=1{c(T)=2{}}d(T)=3{}}e()=4{}", kBuilt},
+        {"a()=v{b(T)=1{c(T)=2{}}d(T)=3{}}e()=4{}", "a()=v{b(T)=1{c(T)=2{}}d(T)=3{}}e()=4{}",
+         kBuilt},
         // Same names stay side by side; quoted names and types keep their quotes.
         {"a()=1{} a()=2{} 'q'(\"T\")=3{}", "a()=1{}a()=2{}'q'(\"T\")=3{}", kBuilt},
         // Quoted values hold blanks, delimiters and comment markers; high bytes stay inside quotes.
         {"a(String)=\"a=b // c\"{}", "a(String)=a=b // c{}", kBuilt},
         {"a(S)='x\xE9y'{} b\xE9(S)=v{}", "a(S)=x\xE9y{}b(S)=v{}", kBuilt},
         // Backslashes: doubled in quotes gives one; single unquoted loses the next letter.
-        {"d(DirName)=\"C:\\\\dir\"{} e(DirName)=C:\\dir{}", "d(DirName)=C:\\dir{}e(DirName)=C:\\ir{}",
-         kBuilt},
+        {"d(DirName)=\"C:\\\\dir\"{} e(DirName)=C:\\dir{}",
+         "d(DirName)=C:\\dir{}e(DirName)=C:\\ir{}", kBuilt},
         // Any token can be a value, delimiters included; "{" as value needs a block after it.
         {"a()=}{} b()=({}", "a()=}{}b()=({}", kBuilt},
         // An entry cut off before its "{" is dropped; an open block keeps what it read.
@@ -107,17 +107,17 @@ TEST(ConfParser, NestingBeyondTheBoundIsASyntaxErrorOnTheLineOfItsBrace) {
     // 100,000 levels, far beyond the bound, on the 1 MiB stack of a Windows main thread.
     for (int levels : {static_cast<int>(kMaxConfNesting) + 1, 100000}) {
         buildTreeFromText("a()=1{}\n" + nested(levels), "f.conf", root, log);
-        EXPECT_EQ(log.take(),
-                  "D1 ConfReader: Blocks nested too deeply.\nE2 f.conf|" + std::string(kConfError) +
-                      "\nD1 ConfReader: " + kConfError + ", line " +
-                      std::to_string(kMaxConfNesting + 2) + ".\n");
+        EXPECT_EQ(log.take(), "D1 ConfReader: Blocks nested too deeply.\nE2 f.conf|" +
+                                  std::string(kConfError) + "\nD1 ConfReader: " + kConfError +
+                                  ", line " + std::to_string(kMaxConfNesting + 2) + ".\n");
         EXPECT_EQ(dumpTree(root.get()), "a()=1{}");
     }
 }
 
 TEST(ConfParser, HundredThousandEntriesInOneBlock) {
     std::string text = "b()=1{\n";
-    for (int i = 0; i < 100000; ++i) text += "e" + std::to_string(i) + " (Integer) = " + std::to_string(i) + " {}\n";
+    for (int i = 0; i < 100000; ++i)
+        text += "e" + std::to_string(i) + " (Integer) = " + std::to_string(i) + " {}\n";
     text += "}\n";
     RecordingLog log;
     std::unique_ptr<DOMNode> root;

@@ -43,14 +43,13 @@ protected:
 };
 
 TEST_F(ConfReaderFiles, KeepsTheOldTreeWhenTheFileCannotBeRead) {
-    EXPECT_EQ(build("good.conf", kGood), building(dir.path() + "good.conf") +
-                                             "D2 ConfReader: DOM tree built.\n");
+    EXPECT_EQ(build("good.conf", kGood),
+              building(dir.path() + "good.conf") + "D2 ConfReader: DOM tree built.\n");
     EXPECT_EQ(dumpTree(reader->root()), kGoodTree);
 
     const std::string missing = dir.path() + "missing.conf";
-    EXPECT_EQ(buildPath(missing),
-              building(missing) + "E1.1 " + missing + "|" +
-                  FileException(FileException::FL_EXISTS_NOT).text() + "\n");
+    EXPECT_EQ(buildPath(missing), building(missing) + "E1.1 " + missing + "|" +
+                                      FileException(FileException::FL_EXISTS_NOT).text() + "\n");
     EXPECT_EQ(dumpTree(reader->root()), kGoodTree);
 
     // A directory opens as no file.
@@ -65,7 +64,9 @@ TEST_F(ConfReaderFiles, SyntaxErrorsAndAStrayBraceAtTheTopLevel) {
     EXPECT_EQ(build("bad.conf", "a () = 1 {}\nb () = 2 { c () = 3 {} }\nd () =\n\n4 e {}\n"),
               building(path) +
                   "D1 ConfReader: Missing '{'.\n"
-                  "E1.2 " + path + "|Configuration: Error in conf file. (Code: 1.1)\n"
+                  "E1.2 " +
+                  path +
+                  "|Configuration: Error in conf file. (Code: 1.1)\n"
                   "D1 ConfReader: Configuration: Error in conf file. (Code: 1.1), line 5.\n");
     EXPECT_EQ(dumpTree(reader->root()), "a()=1{}b()=2{c()=3{}}");
 

@@ -35,7 +35,9 @@ TEST(ConfSearcher, CutsTextsIntoTokens) {
         {"  \t\t \r\n", "<  ><\t\t>< ><\r>[\n]"},
         {"a\n\nb", "[a][\n][\n][b]"},
         // 0x80 and up, and NUL, are blank outside quotes.
-        {"a\xE9\xE9\xA0" "b", "[a]<\xE9\xE9><\xA0>[b]"},
+        {"a\xE9\xE9\xA0"
+         "b",
+         "[a]<\xE9\xE9><\xA0>[b]"},
         {std::string("a\0\0b", 4), "[a]<" + std::string("\0\0", 2) + ">[b]"},
         // "#" comments run to the line feed, keeping a carriage return; inside a word "#" is plain.
         {"#c (x)\r\ny", "[#c (x)\r][\n][y]"},
@@ -46,16 +48,16 @@ TEST(ConfSearcher, CutsTextsIntoTokens) {
         {"//c\r", "[//c\r]"},
         {"a//b", "[a][//b]"},
         {"a/*b*/c", "[a][/*b*/][c]"},
-        {"/*/ x", "[/*/ x]"},                     // "*/" is looked for from the third character
+        {"/*/ x", "[/*/ x]"},  // "*/" is looked for from the third character
         {"/**/x", "[/**/][x]"},
         {"/* a\n b */ c", "[/* a\n b */]< >[c]"},
-        {"a/b a/ /", "[a/b]< >[a/]< >[/]"},       // a single slash is a plain character
+        {"a/b a/ /", "[a/b]< >[a/]< >[/]"},  // a single slash is a plain character
         // Quotes: a backslash escapes the next character; a quote inside a word ends it.
         {"'a\\'b'c", "['a\\'b'][c]"},
         {"\"a=b // c\"x", "[\"a=b // c\"][x]"},
         {"'a\"b' \"a'b\"", "['a\"b']< >[\"a'b\"]"},
         {"ab'c'", "[ab]['c']"},
-        {"'abc\n{", "['abc\n{]"},                  // unterminated: to the end of the text
+        {"'abc\n{", "['abc\n{]"},  // unterminated: to the end of the text
         {"'ab\\", "['ab\\]"},
         {"'x\xE9 y'", "['x\xE9 y']"},
         {"", ""},

@@ -59,9 +59,11 @@ TEST_F(ConfTreeTest, FindNodeWalksDottedPathsWithoutBacktracking) {
         const char* key;
         const char* found;  // name of the entry found, or null
     } cases[] = {
-        {"a", "a"}, {"a.b", "b"}, {"a.", "a"}, {"a..b", nullptr}, {"", nullptr},
-        {".a", nullptr}, {"A", nullptr}, {"a.b.c", nullptr}, {"dup.b", nullptr},
-        {"stocksweep.scan.registry", "registry"},
+        {"a", "a"},         {"a.b", "b"},
+        {"a.", "a"},        {"a..b", nullptr},
+        {"", nullptr},      {".a", nullptr},
+        {"A", nullptr},     {"a.b.c", nullptr},
+        {"dup.b", nullptr}, {"stocksweep.scan.registry", "registry"},
     };
     for (const auto& c : cases) {
         const DOMNode* node = tree.findNode(c.key);
@@ -127,7 +129,8 @@ TEST_F(ConfTreeTest, LogsEveryStepOfALookup) {
     // raw value holds, then 1000 more of its Reference line.
     const std::string loopPass = "D5 ConfReader: Reference \"loop\" = \"x${loop}\".\n";
     size_t passes = 0;
-    for (size_t at = log.find(loopPass); at != std::string::npos; at = log.find(loopPass, at + 1)) ++passes;
+    for (size_t at = log.find(loopPass); at != std::string::npos; at = log.find(loopPass, at + 1))
+        ++passes;
     EXPECT_EQ(passes, 1 + kMaxReferencePasses);
     EXPECT_EQ(log.substr(0, log.find(loopPass)),
               "D5 ConfReader: Getting String x...\n"

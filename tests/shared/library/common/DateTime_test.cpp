@@ -133,10 +133,10 @@ TEST(UtcOffsetText, AcceptsFourFormsAndReadsAnythingElseAsZero) {
         int32_t seconds;
     };
     const Case cases[] = {
-        {"+01:00", 3600}, {"-05:00", -18000}, {"+0530", 19800}, {"-0945", -35100},
-        {"+00:00", 0},    {"+99:99", 362340}, {"01:00", 0},     {"+1:00", 0},
-        {"+01:00 ", 0},   {"+01-00", 0},      {"+0a:00", 0},    {"+013", 0},
-        {"+01000", 0},    {"", 0},            {"Z", 0},         {"-", 0},
+        {"+01:00", 3600},   {"-05:00", -18000}, {"+0530", 19800}, {"-0945", -35100}, {"+00:00", 0},
+        {"+99:99", 362340}, {"01:00", 0},       {"+1:00", 0},     {"+01:00 ", 0},    {"+01-00", 0},
+        {"+0a:00", 0},      {"+013", 0},        {"+01000", 0},    {"", 0},           {"Z", 0},
+        {"-", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -181,7 +181,8 @@ TEST(ZoneRules, DaylightSavingInForceNorthAndSouth) {
                        sydney.dstStartIn(2025)}) {
         EXPECT_TRUE(sydney.isDst(at)) << at;
     }
-    for (int32_t at : {utc(2025, 7, 1, 0), sydney.dstEndIn(2025)}) EXPECT_FALSE(sydney.isDst(at)) << at;
+    for (int32_t at : {utc(2025, 7, 1, 0), sydney.dstEndIn(2025)})
+        EXPECT_FALSE(sydney.isDst(at)) << at;
     EXPECT_EQ(sydney.offsetAt(utc(2025, 1, 1, 0)), 39600);
     // January 2038, at the end of the range, is winter in Oslo and summer in Sydney.
     EXPECT_EQ(oslo.offsetAt(utc(2038, 1, 10, 12)), 3600);
@@ -214,9 +215,8 @@ TEST(DateTimeFloor, OneDayGivesLocalMidnightAlsoOnChangeDays) {
         int32_t y, mo, d;
     };
     const Case cases[] = {
-        {&oslo, 2025, 1, 15},  {&oslo, 2025, 7, 15},  {&oslo, 2025, 3, 30},
-        {&oslo, 2025, 10, 26}, {&sydney, 2025, 4, 6}, {&sydney, 2025, 10, 5},
-        {&sydney, 2025, 1, 1},
+        {&oslo, 2025, 1, 15},  {&oslo, 2025, 7, 15},   {&oslo, 2025, 3, 30},  {&oslo, 2025, 10, 26},
+        {&sydney, 2025, 4, 6}, {&sydney, 2025, 10, 5}, {&sydney, 2025, 1, 1},
     };
     for (const Case& c : cases) {
         DateTime t(c.y, c.mo, c.d, 23, 30, 0, *c.zone, true);
@@ -224,8 +224,8 @@ TEST(DateTimeFloor, OneDayGivesLocalMidnightAlsoOnChangeDays) {
         t.floor(TimeSpan(1, 0, 0, 0), *c.zone);
         const DateTime midnight(c.y, c.mo, c.d, 0, 0, 0, *c.zone, true);
         EXPECT_EQ(t.getSeconds(), midnight.getSeconds());
-        EXPECT_EQ(localIn(*c.zone, t.getSeconds()).substr(10), "T00:00:00" +
-                  ZoneInfo::formatOffset(c.zone->offsetAt(t.getSeconds())));
+        EXPECT_EQ(localIn(*c.zone, t.getSeconds()).substr(10),
+                  "T00:00:00" + ZoneInfo::formatOffset(c.zone->offsetAt(t.getSeconds())));
     }
 }
 
@@ -359,13 +359,14 @@ TEST(ZoneGivenAsText, FullNotationOffsetInForceOrMinutes) {
     const int32_t summer = utc(2025, 7, 1, 12);
     const int32_t winter = utc(2025, 1, 1, 12);
     for (const char* full : {kSydney, "+01:00 (+01:00 *3M5W6D2H-10M5W6D3H)"}) {
-        EXPECT_EQ(ZoneInfo::fromText(full, summer, ZoneInfo::parse(kSydney)), ZoneInfo::parse(full));
+        EXPECT_EQ(ZoneInfo::fromText(full, summer, ZoneInfo::parse(kSydney)),
+                  ZoneInfo::parse(full));
     }
     struct Case {
         const char* text;
         int32_t at;
-        int32_t offset;     // standard offset of the result
-        int32_t inForce;    // offsetAt(at) of the result
+        int32_t offset;   // standard offset of the result
+        int32_t inForce;  // offsetAt(at) of the result
     };
     const Case cases[] = {
         {"+02:00", summer, 3600, 7200},
@@ -463,12 +464,14 @@ void expectRuntimeOffsets(const ZoneInfo& zone, int32_t year) {
     for (int64_t t = first; t <= last && mismatches < 3; t += 3600) {
         const std::time_t rt = static_cast<std::time_t>(t);
         const std::tm local = *std::localtime(&rt);
-        const int64_t clock = int64_t{DateTime(local.tm_year + 1900, local.tm_mon + 1,
-                                               local.tm_mday, local.tm_hour, local.tm_min,
-                                               local.tm_sec).getSeconds()};
+        const int64_t clock =
+            int64_t{DateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                             local.tm_min, local.tm_sec)
+                        .getSeconds()};
         if (clock - t != zone.offsetAt(static_cast<int32_t>(t))) {
             ++mismatches;
-            ADD_FAILURE() << "runtime and zone differ at " << DateTime(static_cast<int32_t>(t)).toText();
+            ADD_FAILURE() << "runtime and zone differ at "
+                          << DateTime(static_cast<int32_t>(t)).toText();
         }
     }
 }

@@ -63,8 +63,8 @@ TEST(ExceptionTrace, KeepsBareUnitNames) {
     ex.addTrace("", 99);            // adds nothing
     std::vector<std::string> units;
     for (const auto& entry : ex.trace()) units.push_back(entry.unit);
-    ASSERT_EQ(units, (std::vector<std::string>{"FileBase", "TimeSpan", "NoFolder",
-                                                "NoExtension", "Unit"}));
+    ASSERT_EQ(units, (std::vector<std::string>{"FileBase", "TimeSpan", "NoFolder", "NoExtension",
+                                               "Unit"}));
     EXPECT_EQ(ex.trace()[0].line, 120);
 }
 

@@ -26,7 +26,8 @@ bool equalsIgnoringCase(std::string a, std::string b) {
 }
 
 bool endsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 FILETIME fileTimeOf(int64_t unixSeconds) {
@@ -70,8 +71,11 @@ TEST_F(FileOpsTest, MoveFileSucceedsAndClearsLastSystemError) {
     writeFile(at("a"), "first");
     writeFile(at("b"), "second");
     // To a new name, then with overwrite onto an existing one.
-    const struct { const char* from; const char* to; bool overwrite; } moves[] = {
-        {"a", "c", false}, {"c", "b", true}};
+    const struct {
+        const char* from;
+        const char* to;
+        bool overwrite;
+    } moves[] = {{"a", "c", false}, {"c", "b", true}};
     for (const auto& m : moves) {
         lastSystemError = 12345;
         EXPECT_TRUE(moveFile(at(m.from), at(m.to), m.overwrite)) << m.to;
@@ -188,7 +192,7 @@ TEST_F(FileOpsTest, GetFileInfoOfFileAndDirectory) {
     EXPECT_EQ(info.attributes & (kAttrHidden | kAttrReadOnly | kAttrDirectory),
               kAttrHidden | kAttrReadOnly);
     EXPECT_EQ(info.written.getSeconds(), 1000000000);  // 2001-09-09 01:46:40 UTC
-    EXPECT_EQ(info.accessed.getSeconds(), 0);           // past the 32-bit range
+    EXPECT_EQ(info.accessed.getSeconds(), 0);          // past the 32-bit range
     EXPECT_EQ(fileSize("data.bin"), 8u);
 
     setTimes(at("data.bin"), fileTimeOf(0x7FFFFFFF), fileTimeOf(-86400 * 365));
@@ -207,8 +211,7 @@ TEST_F(FileOpsTest, GetFileInfoOfFileAndDirectory) {
 }
 
 TEST_F(FileOpsTest, GetFileInfoReportsMissingAndUnopenableFilesAsFailures) {
-    const std::string missingNames[] = {at("missing"), "", at("*"), at("dat?.bin"),
-                                        at("folder\\")};
+    const std::string missingNames[] = {at("missing"), "", at("*"), at("dat?.bin"), at("folder\\")};
     ASSERT_TRUE(::CreateDirectoryA(at("folder").c_str(), nullptr));
     writeFile(at("data.bin"), "x");
     for (const std::string& name : missingNames) {
@@ -266,10 +269,18 @@ TEST_F(FileOpsTest, SetAttributesMapsSettableBitsOnly) {
 TEST_F(FileOpsTest, PathExistsForFilesDirectoriesAndDrives) {
     writeFile(at("f.txt"), "x");
     const std::pair<std::string, bool> cases[] = {
-        {at("f.txt"), true}, {dir_, true}, {dir_ + "\\", true},
+        {at("f.txt"), true},
+        {dir_, true},
+        {dir_ + "\\", true},
         {dir_ + "\\\\", false},  // only one trailing backslash is removed
-        {at("missing.txt"), false}, {"", false}, {"\\", false}, {"x", false},
-        {"C:", true}, {"C:\\", true}, {"c:", true}, {":", false},
+        {at("missing.txt"), false},
+        {"", false},
+        {"\\", false},
+        {"x", false},
+        {"C:", true},
+        {"C:\\", true},
+        {"c:", true},
+        {":", false},
     };
     for (const auto& c : cases) EXPECT_EQ(pathExists(c.first), c.second) << c.first;
 
@@ -306,14 +317,27 @@ TEST_F(FileOpsTest, ExpandPathPrefix) {
         std::string out;
     };
     const Case cases[] = {
-        {"/c:", true, "c:"}, {"\\c:", true, "c:"}, {"\\C:", false, ""}, {"c:", false, ""},
-        {"%windir%", true, std::string(windir, m)}, {"%WINDIR%", true, std::string(windir, m)},
+        {"/c:", true, "c:"},
+        {"\\c:", true, "c:"},
+        {"\\C:", false, ""},
+        {"c:", false, ""},
+        {"%windir%", true, std::string(windir, m)},
+        {"%WINDIR%", true, std::string(windir, m)},
         {"%STOCKSWEEP_FILEOPS_LONG%", true, longValue},
-        {"%stocksweep_no_such_variable%", false, ""}, {"%%", false, ""}, {"%", false, ""},
-        {"%windir", false, ""}, {"\\systemroot", true, std::string(windows, n)},
-        {"/systemroot", true, std::string(windows, n)}, {"\\SystemRoot", false, ""},
-        {"\\systemroot\\", false, ""}, {"\\??", true, ""}, {"/??", true, ""}, {"\\?", false, ""},
-        {"", false, ""}, {"x", false, ""}, {"C:\\Windows", false, ""},
+        {"%stocksweep_no_such_variable%", false, ""},
+        {"%%", false, ""},
+        {"%", false, ""},
+        {"%windir", false, ""},
+        {"\\systemroot", true, std::string(windows, n)},
+        {"/systemroot", true, std::string(windows, n)},
+        {"\\SystemRoot", false, ""},
+        {"\\systemroot\\", false, ""},
+        {"\\??", true, ""},
+        {"/??", true, ""},
+        {"\\?", false, ""},
+        {"", false, ""},
+        {"x", false, ""},
+        {"C:\\Windows", false, ""},
     };
     for (const Case& c : cases) {
         std::string out = "untouched";
@@ -387,8 +411,9 @@ TEST_F(ResolveStoredPathTest, MissingComponentCarriesRestAsWritten) {
 
 TEST_F(ResolveStoredPathTest, SpecialShapes) {
     const std::pair<std::string, std::string> cases[] = {
-        {"", ""}, {"\\\\", "\\\\"}, {"\"\"", "\"\""}, {"\"", "\""}, {"C:\\", "C:"}, {"C:", "C:"},
-        {"q:/", "q:"}, {"\\", ""}, {"\\\\server\\share\\x", "\\\\server\\share\\x"},
+        {"", ""},      {"\\\\", "\\\\"}, {"\"\"", "\"\""},
+        {"\"", "\""},  {"C:\\", "C:"},   {"C:", "C:"},
+        {"q:/", "q:"}, {"\\", ""},       {"\\\\server\\share\\x", "\\\\server\\share\\x"},
     };
     for (const auto& c : cases) EXPECT_EQ(resolveStoredPath(c.first), c.second) << c.first;
 }

@@ -72,7 +72,8 @@ TEST_F(FilePlainTest, OpenRefusesBadFlagsAndMissingFilesWithTheirCodes) {
         {FileBase::Read | FileBase::Append, FileException::FL_ACCESS_COMB, ""},
         {FileBase::Read | FileBase::Truncate, FileException::FL_ACCESS_COMB, ""},
         {FileBase::Read | 0x08, FileException::FL_ACCESS_COMB, ""},
-        {FileBase::Write | FileBase::Truncate | FileBase::Append, FileException::FL_ACCESS_COMB, ""},
+        {FileBase::Write | FileBase::Truncate | FileBase::Append, FileException::FL_ACCESS_COMB,
+         ""},
         {FileBase::Read | FileBase::Write | FileBase::Truncate | FileBase::Append,
          FileException::FL_ACCESS_COMB, ""},
         {FileBase::Append, FileException::FL_ACCESS_COMB, ""},
@@ -245,7 +246,8 @@ TEST_F(FilePlainTest, WhileOpenTheRealFileKeepsItsContentUnderAFourLineLock) {
 TEST_F(FilePlainTest, DiscardAndFailedUpdatesLeaveTheRealFileAsItWas) {
     const std::string path = at("keep.txt");
     const uint16_t keepingFlags[] = {
-        FileBase::Write, FileBase::Write | FileBase::Append,
+        FileBase::Write,
+        FileBase::Write | FileBase::Append,
         FileBase::Read | FileBase::Write | FileBase::Truncate,
     };
     for (uint16_t flags : keepingFlags) {
@@ -263,7 +265,8 @@ TEST_F(FilePlainTest, DiscardAndFailedUpdatesLeaveTheRealFileAsItWas) {
 
     // A file that did not exist is gone again after discard.
     const std::string fresh = at("fresh.txt");
-    for (uint16_t flags : {uint16_t(FileBase::Write), uint16_t(FileBase::Write | FileBase::Direct)}) {
+    for (uint16_t flags :
+         {uint16_t(FileBase::Write), uint16_t(FileBase::Write | FileBase::Direct)}) {
         FilePlain file(fresh);
         file.open(flags);
         file.writeText("draft");
@@ -407,7 +410,8 @@ TEST_F(FilePlainTest, OperationsRefusedByStateOrFlagsRaiseTheirCodes) {
     file.close();
 
     EXPECT_NO_THROW(file.checkPrintable("tab\tcr\rlf\n bytes \x7f\x80\xff"));
-    for (const std::string& bad : {std::string("nul\0", 4), std::string("bell\a"), std::string("\x1b")}) {
+    for (const std::string& bad :
+         {std::string("nul\0", 4), std::string("bell\a"), std::string("\x1b")}) {
         const FileException e = raised([&] { file.checkPrintable(bad); });
         EXPECT_EQ(e.code(), 27u);
         EXPECT_EQ(e.message(), "");

@@ -36,12 +36,25 @@ TEST(TrimBlanks, RemovesControlSpaceAndHighBytesAtBothEnds) {
         size_t removed;
     };
     const Case cases[] = {
-        {"", "", 0}, {" ", "", 1}, {"x", "x", 0}, {"  a b  ", "a b", 4},
+        {"", "", 0},
+        {" ", "", 1},
+        {"x", "x", 0},
+        {"  a b  ", "a b", 4},
         {"\t\r\nabc\x01", "abc", 4},
-        {"abc\xA0", "abc", 1},          // 0xA0 reads as a negative byte: blank
-        {"\x80\xFF" "abc" "\xE9", "abc", 3},
-        {"\x7F" "abc" "\x7F", "\x7F" "abc" "\x7F", 0},  // DEL is 127: no blank
-        {std::string("\0a\0", 3), "a", 2}, {"\xA0\xA0\xA0", "", 3},
+        {"abc\xA0", "abc", 1},  // 0xA0 reads as a negative byte: blank
+        {"\x80\xFF"
+         "abc"
+         "\xE9",
+         "abc", 3},
+        {"\x7F"
+         "abc"
+         "\x7F",
+         "\x7F"
+         "abc"
+         "\x7F",
+         0},  // DEL is 127: no blank
+        {std::string("\0a\0", 3), "a", 2},
+        {"\xA0\xA0\xA0", "", 3},
     };
     for (const Case& c : cases) {
         std::string text = c.in;
@@ -67,8 +80,16 @@ TEST(ToLowerCase, ChangesOnlyAToZ) {
 
 TEST(Unquote, RemovesOnlyMatchingOuterQuotes) {
     const PathCase cases[] = {
-        {"", ""}, {"\"", ""}, {"'", ""}, {"\"\"", ""}, {"\"abc\"", "abc"}, {"'abc'", "abc"},
-        {"'abc\"", "'abc\""}, {"\"abc", "\"abc"}, {"abc\"", "abc\""}, {"\"a\"b\"", "a\"b"},
+        {"", ""},
+        {"\"", ""},
+        {"'", ""},
+        {"\"\"", ""},
+        {"\"abc\"", "abc"},
+        {"'abc'", "abc"},
+        {"'abc\"", "'abc\""},
+        {"\"abc", "\"abc"},
+        {"abc\"", "abc\""},
+        {"\"a\"b\"", "a\"b"},
         {"x", "x"},
     };
     expectInPlace(unquote, cases);
@@ -82,9 +103,9 @@ TEST(SplitHead, CutsAtFirstSeparator) {
         std::string rest;
     };
     const Case cases[] = {
-        {"a.b.c", '.', "a", "b.c"}, {"abc", '.', "abc", ""}, {"", '.', "", ""}, {".", '.', "", ""},
-        {".abc", '.', "", "abc"}, {"abc.", '.', "abc", ""}, {"x", 'x', "", ""},
-        {"C:\\a\\b", '\\', "C:", "a\\b"},
+        {"a.b.c", '.', "a", "b.c"}, {"abc", '.', "abc", ""},          {"", '.', "", ""},
+        {".", '.', "", ""},         {".abc", '.', "", "abc"},         {"abc.", '.', "abc", ""},
+        {"x", 'x', "", ""},         {"C:\\a\\b", '\\', "C:", "a\\b"},
     };
     for (const Case& c : cases) {
         std::string text = c.in;
@@ -101,7 +122,11 @@ TEST(CountChar, CountsWithinClampedRange) {
     EXPECT_EQ(countChar('\n', text, 0, std::string::npos), 3u);
     EXPECT_EQ(countChar('\n', text, 6, 5) + countChar('\n', text, 100, 5), 0u);
     EXPECT_EQ(countChar('\n', text, 0, 0) + countChar('x', "", 0, 10), 0u);
-    EXPECT_EQ(countChar('\xE9', "\xE9" "a\xE9", 0, 3), 2u);
+    EXPECT_EQ(countChar('\xE9',
+                        "\xE9"
+                        "a\xE9",
+                        0, 3),
+              2u);
 }
 
 TEST(IsPrintableText, AllowsTabLineFeedReturnAndHighBytes) {
@@ -114,24 +139,33 @@ TEST(IsPrintableText, AllowsTabLineFeedReturnAndHighBytes) {
 
 TEST(NormaliseSeparators, FoldsRunsFromSecondCharacter) {
     const PathCase cases[] = {
-        {"", ""}, {"/", "/"}, {"\\", "\\"}, {"a", "a"},
+        {"", ""},
+        {"/", "/"},
+        {"\\", "\\"},
+        {"a", "a"},
         {"//", "/\\"},
         {"//server/share", "/\\server\\share"},
-        {"\\\\server\\share", "\\\\server\\share"}, {"\\\\\\server", "\\\\server"},
+        {"\\\\server\\share", "\\\\server\\share"},
+        {"\\\\\\server", "\\\\server"},
         {"C:/a//b", "C:\\a\\b"},
         {"C:\\/\\/a/\\b\\", "C:\\a\\b\\"},
         {"a//", "a\\"},
-        {"a/b/c", "a\\b\\c"}, {"\xE9/\xE9", "\xE9\\\xE9"},
+        {"a/b/c", "a\\b\\c"},
+        {"\xE9/\xE9", "\xE9\\\xE9"},
     };
     expectInPlace(normaliseSeparators, cases);
     // A second pass changes nothing.
-    expectInPlace(+[](std::string& text) { normaliseSeparators(text); normaliseSeparators(text); },
-                  cases);
+    expectInPlace(
+        +[](std::string& text) {
+            normaliseSeparators(text);
+            normaliseSeparators(text);
+        },
+        cases);
 }
 
 TEST(EnsureTrailingSeparator, AppendsBackslashUnlessPresent) {
     const PathCase cases[] = {
-        {"", ""},  {"a", "a\\"},   {"C:", "C:\\"}, {"C:\\", "C:\\"},
+        {"", ""},     {"a", "a\\"}, {"C:", "C:\\"}, {"C:\\", "C:\\"},
         {"a/", "a/"}, {"\\", "\\"}, {"/", "/"},
     };
     expectInPlace(ensureTrailingSeparator, cases);
@@ -139,8 +173,17 @@ TEST(EnsureTrailingSeparator, AppendsBackslashUnlessPresent) {
 
 TEST(ParentDir, IgnoresOneTrailingSeparator) {
     const PathCase cases[] = {
-        {"C:\\a\\b\\", "C:\\a\\"}, {"C:\\a\\b", "C:\\a\\"}, {"C:\\", ""}, {"C:", ""}, {"", ""},
-        {"\\", ""}, {"/", ""}, {"a", ""}, {"\\a", "\\"}, {"a/b", "a/"}, {"a\\\\", "a\\"},
+        {"C:\\a\\b\\", "C:\\a\\"},
+        {"C:\\a\\b", "C:\\a\\"},
+        {"C:\\", ""},
+        {"C:", ""},
+        {"", ""},
+        {"\\", ""},
+        {"/", ""},
+        {"a", ""},
+        {"\\a", "\\"},
+        {"a/b", "a/"},
+        {"a\\\\", "a\\"},
         {"\\\\server\\share", "\\\\server\\"},
         {"//server/share/", "//server/"},
         {"C:/a\\b", "C:/a\\"},
@@ -155,10 +198,17 @@ TEST(PathPieces, DirPartAndFileName) {
         std::string name;
     };
     const Case cases[] = {
-        {"C:\\dir\\file.txt", "C:\\dir\\", "file.txt"}, {"C:/dir/file", "C:/dir/", "file"},
-        {"C:\\dir\\", "C:\\dir\\", ""}, {"file", "", "file"}, {"", "", ""}, {"\\", "\\", ""},
-        {"/", "/", ""}, {"x", "", "x"}, {"C:file", "", "C:file"},
-        {"\\\\server\\share", "\\\\server\\", "share"}, {"a\\b/c", "a\\b/", "c"},
+        {"C:\\dir\\file.txt", "C:\\dir\\", "file.txt"},
+        {"C:/dir/file", "C:/dir/", "file"},
+        {"C:\\dir\\", "C:\\dir\\", ""},
+        {"file", "", "file"},
+        {"", "", ""},
+        {"\\", "\\", ""},
+        {"/", "/", ""},
+        {"x", "", "x"},
+        {"C:file", "", "C:file"},
+        {"\\\\server\\share", "\\\\server\\", "share"},
+        {"a\\b/c", "a\\b/", "c"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(dirPart(c.path), c.dir) << c.path;
@@ -173,11 +223,17 @@ TEST(PathPieces, ExtensionAndStripExtension) {
         std::string stripped;
     };
     const Case cases[] = {
-        {"C:\\dir\\file.txt", "txt", "C:\\dir\\file"}, {"archive.tar.gz", "gz", "archive.tar"},
-        {"noext", "", "noext"}, {"", "", ""}, {".", "", "."}, {"x", "", "x"},
-        {"name.", "", "name."}, {".profile", "profile", ""},
+        {"C:\\dir\\file.txt", "txt", "C:\\dir\\file"},
+        {"archive.tar.gz", "gz", "archive.tar"},
+        {"noext", "", "noext"},
+        {"", "", ""},
+        {".", "", "."},
+        {"x", "", "x"},
+        {"name.", "", "name."},
+        {".profile", "profile", ""},
         {"C:\\a.d\\file", "", "C:\\a.d\\file"},  // a dot in a directory is no extension
-        {"C:/a.d/file.exe", "exe", "C:/a.d/file"}, {"C:\\a.d\\", "", "C:\\a.d\\"},
+        {"C:/a.d/file.exe", "exe", "C:/a.d/file"},
+        {"C:\\a.d\\", "", "C:\\a.d\\"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(extension(c.path), c.ext) << c.path;
@@ -189,9 +245,17 @@ TEST(PathPieces, ExtensionAndStripExtension) {
 
 TEST(CollapseDotSegments, ResolvesDotsAndKeepsTrailingSeparator) {
     const PathCase cases[] = {
-        {"", ""}, {".", ""}, {"/", "/"}, {"x", "x"}, {"C:\\a\\b\\..\\c\\", "C:\\a\\c\\"},
-        {"C:/a/./b/../c", "C:\\a\\c"}, {"C:\\a\\.\\.\\b", "C:\\a\\b"}, {"a/b/../../c", "c"},
-        {"..\\a", "..\\a"}, {"..\\..\\a\\..\\b", "..\\..\\b"}, {"a\\..\\..\\b", "..\\b"},
+        {"", ""},
+        {".", ""},
+        {"/", "/"},
+        {"x", "x"},
+        {"C:\\a\\b\\..\\c\\", "C:\\a\\c\\"},
+        {"C:/a/./b/../c", "C:\\a\\c"},
+        {"C:\\a\\.\\.\\b", "C:\\a\\b"},
+        {"a/b/../../c", "c"},
+        {"..\\a", "..\\a"},
+        {"..\\..\\a\\..\\b", "..\\..\\b"},
+        {"a\\..\\..\\b", "..\\b"},
         {"a\\..", ""},
         {"a\\..\\", ""},  // an empty result does not become the root
         {"C:\\Program Files\\..\\Velmar\\etc\\..\\", "C:\\Velmar\\"},
@@ -202,12 +266,19 @@ TEST(CollapseDotSegments, ResolvesDotsAndKeepsTrailingSeparator) {
 
 TEST(CollapseDotSegments, NeverClimbsAboveRoot) {
     const PathCase cases[] = {
-        {"C:\\..\\x", "C:\\x"}, {"C:\\..", "C:\\"}, {"C:\\..\\..\\", "C:\\"}, {"C:", "C:"},
-        {"C:\\", "C:\\"}, {"\\..\\x", "\\x"}, {"/../x/", "/x\\"},
+        {"C:\\..\\x", "C:\\x"},
+        {"C:\\..", "C:\\"},
+        {"C:\\..\\..\\", "C:\\"},
+        {"C:", "C:"},
+        {"C:\\", "C:\\"},
+        {"\\..\\x", "\\x"},
+        {"/../x/", "/x\\"},
         {"\\\\server\\share\\..", "\\\\server\\share\\"},
         {"\\\\server\\share\\a\\..\\..\\b", "\\\\server\\share\\b"},
         {"//server/share/../x", "/\\server\\share\\x"},
-        {"\\\\server", "\\\\server"}, {"\\\\", "\\\\"}, {"\\\\.\\pipe\\x\\..", "\\\\.\\pipe\\"},
+        {"\\\\server", "\\\\server"},
+        {"\\\\", "\\\\"},
+        {"\\\\.\\pipe\\x\\..", "\\\\.\\pipe\\"},
     };
     expectInPlace(collapseDotSegments, cases);
 }
@@ -223,8 +294,11 @@ TEST(ReplaceAll, CountsAndContinuesAfterReplacement) {
     const Case cases[] = {
         {"a.b.c", ".", "\\", "a\\b\\c", 2},
         {"aaa", "a", "aa", "aaaaaa", 3},  // the inserted text is not searched again
-        {"aaaa", "aa", "a", "aa", 2}, {"abc", "x", "y", "abc", 0}, {"abc", "", "y", "abc", 0},
-        {"", "a", "b", "", 0}, {"abcabc", "abc", "", "", 2},
+        {"aaaa", "aa", "a", "aa", 2},
+        {"abc", "x", "y", "abc", 0},
+        {"abc", "", "y", "abc", 0},
+        {"", "a", "b", "", 0},
+        {"abcabc", "abc", "", "", 2},
         {"${x}${x}", "${x}", "${x}${x}", "${x}${x}${x}${x}", 2},
     };
     for (const Case& c : cases) {
@@ -236,7 +310,9 @@ TEST(ReplaceAll, CountsAndContinuesAfterReplacement) {
 
 TEST(NumberText, IntToText) {
     const std::pair<int32_t, const char*> cases[] = {
-        {0, "0"}, {-1, "-1"}, {1234567, "1234567"},
+        {0, "0"},
+        {-1, "-1"},
+        {1234567, "1234567"},
         {std::numeric_limits<int32_t>::max(), "2147483647"},
         {std::numeric_limits<int32_t>::min(), "-2147483648"},
     };
@@ -249,12 +325,20 @@ TEST(NumberText, DoubleToTextTrimsZerosAndCutsFraction) {
         const char* text;
     };
     const Case cases[] = {
-        {0.0, "0"}, {-0.5, "-0.5"}, {1.5, "1.5"}, {2.0, "2"}, {0.25, "0.25"},
-        {1234567.5, "1234567.5"}, {-2.0, "-2"}, {0.1, "0.1"}, {1.0 / 3.0, "0.3333333333333"},
+        {0.0, "0"},
+        {-0.5, "-0.5"},
+        {1.5, "1.5"},
+        {2.0, "2"},
+        {0.25, "0.25"},
+        {1234567.5, "1234567.5"},
+        {-2.0, "-2"},
+        {0.1, "0.1"},
+        {1.0 / 3.0, "0.3333333333333"},
         {1234567890.0001220703125, "1234567890.00012207"},  // 24 characters cut to 19
         {123456789.25, "123456789.25"},
         {123456789.123, "123456789.122999995"},  // the binary value shows within 19 characters
-        {1e-14, "0"}, {1e17, "100000000000000000"},
+        {1e-14, "0"},
+        {1e17, "100000000000000000"},
         {1e20, "100000000000000000000"},  // never cut inside the integer part
         {-1e20, "-100000000000000000000"},
     };
@@ -277,9 +361,9 @@ TEST(NumberText, DoubleToTextOfHugeAndNonFiniteValues) {
 
 TEST(NumberText, TrimNumber) {
     const PathCase cases[] = {
-        {"1.5000", "1.5"}, {"2.000", "2"}, {"2.", "2"}, {"0.000", "0"}, {".000", "0"},
-        {"-0.000", "-0"}, {".", "."}, {"", ""},
-        {"100", "100"},   // no ".": the zeros of an integer stay
+        {"1.5000", "1.5"},  {"2.000", "2"},   {"2.", "2"},          {"0.000", "0"},
+        {".000", "0"},      {"-0.000", "-0"}, {".", "."},           {"", ""},
+        {"100", "100"},  // no ".": the zeros of an integer stay
         {"1e5.0", "1e5.0"}, {"1.0 ", "1.0 "}, {"1.2.300", "1.2.3"}, {"10.0100", "10.01"},
     };
     for (const PathCase& c : cases) EXPECT_EQ(trimNumber(c.in), c.out) << c.in;

@@ -9,15 +9,20 @@
 namespace Velmar {
 namespace {
 
-auto fields(const LockRecord& r) { return std::make_tuple(r.start, r.expiry, r.owner, r.holdsGuarded); }
+auto fields(const LockRecord& r) {
+    return std::make_tuple(r.start, r.expiry, r.owner, r.holdsGuarded);
+}
 
 TEST(LockRecordText, FourLinesEachEndedByOneLineFeed) {
-    LockRecord record{"2024-03-01T10:00:00Z", "2024-03-01T10:00:30Z", "2024-03-01T10:00:00Zab cd}~ ", true};
-    EXPECT_EQ(formatLockRecord(record),
-              "2024-03-01T10:00:00Z\n2024-03-01T10:00:30Z\n2024-03-01T10:00:00Zab cd}~ \noriginal\n");
+    LockRecord record{"2024-03-01T10:00:00Z", "2024-03-01T10:00:30Z",
+                      "2024-03-01T10:00:00Zab cd}~ ", true};
+    EXPECT_EQ(
+        formatLockRecord(record),
+        "2024-03-01T10:00:00Z\n2024-03-01T10:00:30Z\n2024-03-01T10:00:00Zab cd}~ \noriginal\n");
     record.holdsGuarded = false;
-    EXPECT_EQ(formatLockRecord(record),
-              "2024-03-01T10:00:00Z\n2024-03-01T10:00:30Z\n2024-03-01T10:00:00Zab cd}~ \nmissing\n");
+    EXPECT_EQ(
+        formatLockRecord(record),
+        "2024-03-01T10:00:00Z\n2024-03-01T10:00:30Z\n2024-03-01T10:00:00Zab cd}~ \nmissing\n");
 }
 
 TEST(LockRecordText, ParsingStopsAtTheFirstMissingLine) {

@@ -38,10 +38,9 @@ using Values = std::map<std::string, std::string>;
 Values probe(const Values& variables, const std::string& workingDir,
              const std::string& exe = testing::testProgramDir() + "systeminfo_probe.exe",
              bool machineHive = false) {
-    const testing::RunResult run =
-        testing::runProgram(exe, machineHive ? "" : "hive=HKEY_CURRENT_USER",
-                            testing::environmentBlock(resolutionVariables(), variables),
-                            workingDir);
+    const testing::RunResult run = testing::runProgram(
+        exe, machineHive ? "" : "hive=HKEY_CURRENT_USER",
+        testing::environmentBlock(resolutionVariables(), variables), workingDir);
     EXPECT_EQ(run.exitCode, 0u) << run.output;
     Values values;
     std::istringstream lines(run.output);
@@ -82,8 +81,7 @@ public:
     void set(const std::string& word, const std::string& name, const std::string& value) {
         UniqueHKey key;
         ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, (physical_ + word).c_str(), 0, nullptr, 0,
-                                    KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, key.put(),
-                                    nullptr),
+                                    KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, key.put(), nullptr),
                   ERROR_SUCCESS);
         if (name.empty()) return;
         ASSERT_EQ(::RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ,
@@ -154,9 +152,9 @@ TEST_F(Resolution, FirstSetVariableWinsEvenWhenItsPathIsMissing) {
                                  {"VelmarModuleType", "workstation"}},
                                 dir.path());
     // Not from the later variable: derived from the configuration directory.
-    expectValues(values, {{"installDir", dir.path() + "suite\\"},
-                          {"configDir", conf},
-                          {"moduleType", "Client"}});
+    expectValues(
+        values,
+        {{"installDir", dir.path() + "suite\\"}, {"configDir", conf}, {"moduleType", "Client"}});
 }
 
 TEST_F(Resolution, RegistryValuesWhenTheEnvironmentHasNone) {

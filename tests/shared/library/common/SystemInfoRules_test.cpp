@@ -12,10 +12,12 @@ namespace {
 
 TEST(ModuleTypeWords, ClientServerCoreserverIgnoringCase) {
     const std::pair<const char*, const char*> cases[] = {
-        {"client", "Client"}, {"CLIENT", "Client"},     {"Client", "Client"},
-        {"server", "Server"}, {"COREserver", "Server"}, {"coreServer", "Server"},
-        {"workstation", ""},  {"", ""},                 {" client", ""},
-        {"clients", ""},      {"core server", ""},
+        {"client", "Client"},     {"CLIENT", "Client"},
+        {"Client", "Client"},     {"server", "Server"},
+        {"COREserver", "Server"}, {"coreServer", "Server"},
+        {"workstation", ""},      {"", ""},
+        {" client", ""},          {"clients", ""},
+        {"core server", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(moduleTypeFromText(c.first), c.second) << c.first;
 }
@@ -43,8 +45,8 @@ TEST(DirectoryVariables, ConsultedInOrderUntilTheFirstSetOneWhichDecidesAlone) {
     const std::vector<std::string> install = {"VelmarInstallDir", "velmar_installdir",
                                               "installdir"};
     const std::vector<std::string> config = {
-        "VelmarConfDir", "VelmarConfigDir", "velmar_confdir", "velmar_configdir",
-        "velmar_configurationdir", "confdir", "configdir"};
+        "VelmarConfDir",           "VelmarConfigDir", "velmar_confdir", "velmar_configdir",
+        "velmar_configurationdir", "confdir",         "configdir"};
     struct Case {
         bool config;
         std::map<std::string, std::string> variables;
@@ -54,18 +56,23 @@ TEST(DirectoryVariables, ConsultedInOrderUntilTheFirstSetOneWhichDecidesAlone) {
     };
     const Case cases[] = {
         // Missing first: folded, separator added.
-        {false, {{"VelmarInstallDir", "C:/Velmar//inst"}}, {"C:\\Velmar\\inst\\"},
-         "C:\\Velmar\\inst\\", 1},
+        {false,
+         {{"VelmarInstallDir", "C:/Velmar//inst"}},
+         {"C:\\Velmar\\inst\\"},
+         "C:\\Velmar\\inst\\",
+         1},
         // The first one set does not exist: the later, existing one is not consulted.
-        {false, {{"VelmarInstallDir", "C:\\missing"}, {"velmar_installdir", "C:\\there"}},
-         {"C:\\there\\"}, "", 1},
+        {false,
+         {{"VelmarInstallDir", "C:\\missing"}, {"velmar_installdir", "C:\\there"}},
+         {"C:\\there\\"},
+         "",
+         1},
         // An empty value counts as set.
         {false, {{"VelmarInstallDir", ""}, {"installdir", "C:\\there"}}, {"C:\\there\\"}, "", 1},
         {false, {{"installdir", "C:\\there\\"}}, {"C:\\there\\"}, "C:\\there\\", 3},
         {false, {}, {}, "", 3},
         {true, {}, {}, "", 7},
-        {true, {{"configdir", "C:/Velmar//conf"}}, {"C:\\Velmar\\conf\\"},
-         "C:\\Velmar\\conf\\", 7},
+        {true, {{"configdir", "C:/Velmar//conf"}}, {"C:\\Velmar\\conf\\"}, "C:\\Velmar\\conf\\", 7},
     };
     for (const Case& c : cases) {
         FakeEnvironment env{c.variables, {}};
@@ -106,7 +113,8 @@ TEST(ConfigDirSearch, NearestConfigurationOrEtcUpwards) {
     const Case cases[] = {
         {"C:\\Suite\\bin\\", {"C:\\Suite\\Configuration"}, "C:\\Suite\\Configuration"},
         {"C:\\Suite\\bin\\", {"C:\\Suite\\etc", "C:\\Configuration"}, "C:\\Suite\\etc"},
-        {"C:\\Suite\\bin\\", {"C:\\Suite\\bin\\etc", "C:\\Suite\\bin\\Configuration"},
+        {"C:\\Suite\\bin\\",
+         {"C:\\Suite\\bin\\etc", "C:\\Suite\\bin\\Configuration"},
          "C:\\Suite\\bin\\Configuration"},
         {"C:\\Suite\\bin\\", {"C:\\Configuration"}, "C:\\Configuration"},
         {"C:\\Suite\\bin\\", {"D:\\Configuration"}, ""},
@@ -120,9 +128,12 @@ TEST(ConfigDirSearch, NearestConfigurationOrEtcUpwards) {
         tried.push_back(p);
         return false;
     });
-    const std::vector<std::string> order = {
-        "C:\\Suite\\bin\\Configuration", "C:\\Suite\\bin\\etc", "C:\\Suite\\Configuration",
-        "C:\\Suite\\etc", "C:\\Configuration", "C:\\etc"};
+    const std::vector<std::string> order = {"C:\\Suite\\bin\\Configuration",
+                                            "C:\\Suite\\bin\\etc",
+                                            "C:\\Suite\\Configuration",
+                                            "C:\\Suite\\etc",
+                                            "C:\\Configuration",
+                                            "C:\\etc"};
     EXPECT_EQ(tried, order);
 }
 
@@ -209,12 +220,12 @@ std::string resolved(std::string text, MapSource& source) {
 
 TEST(References, ReadableReplacedUnreadableKept) {
     MapSource source(MapSource::Values{{"Other", "C:\\Velmar"},
-                      {"Nested", "${Other}\\log"},
-                      {"Empty", ""},
-                      {"", "default"},
-                      {"Brace", "${"},
-                      {"AVeryLongReferenceName", "v"},
-                      {"B", "b"}});
+                                       {"Nested", "${Other}\\log"},
+                                       {"Empty", ""},
+                                       {"", "default"},
+                                       {"Brace", "${"},
+                                       {"AVeryLongReferenceName", "v"},
+                                       {"B", "b"}});
     const std::pair<const char*, const char*> cases[] = {
         {"${Other}\\conf", "C:\\Velmar\\conf"},
         {"${Nested}", "C:\\Velmar\\log"},

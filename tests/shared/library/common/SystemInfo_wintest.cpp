@@ -31,8 +31,8 @@ std::string captureStdout(const std::function<void()>& action) {
     const std::string path = dir.path() + "out.txt";
     std::fflush(stdout);
     const int saved = _dup(_fileno(stdout));
-    const int file = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY,
-                           _S_IREAD | _S_IWRITE);
+    const int file =
+        _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
     _dup2(file, _fileno(stdout));
     _close(file);
     action();
@@ -58,9 +58,7 @@ protected:
         selectHive("HKEY_LOCAL_MACHINE");
     }
     // The scratch key becomes the suite key.
-    void useScratchAsSuiteKey() {
-        ::SetEnvironmentVariableA("VELMAR_ENV", key.path().c_str());
-    }
+    void useScratchAsSuiteKey() { ::SetEnvironmentVariableA("VELMAR_ENV", key.path().c_str()); }
 
     ScratchKey key{"StocksweepSysInfoTest"};
 };
@@ -141,9 +139,9 @@ TEST_F(Registry, ReadStringOfOddLengthUnicodeData) {
     ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, key.path().c_str(), 0, KEY_SET_VALUE, raw.put()),
               ERROR_SUCCESS);
     const wchar_t data[] = L"abc";
-    ASSERT_EQ(::RegSetValueExW(raw.get(), L"odd", 0, REG_SZ,
-                               reinterpret_cast<const BYTE*>(data), 5),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        ::RegSetValueExW(raw.get(), L"odd", 0, REG_SZ, reinterpret_cast<const BYTE*>(data), 5),
+        ERROR_SUCCESS);
     std::string text;
     ASSERT_EQ(readRegistryString(key.path(), "odd", text, false), 0u);
     EXPECT_EQ(text.substr(0, 2), "ab");
@@ -216,9 +214,8 @@ TEST_F(Registry, WriteFailureSaysWhichKeyOnStandardOutput) {
         captureStdout([&] { code = writeRegistryValue(bad, "Name", REG_SZ, "x", 1, false); });
     EXPECT_EQ(code, 1u);
     EXPECT_EQ(output, "Failed to set key \"" + bad + "\"=\"Name\"");
-    std::string silent = captureStdout([&] {
-        code = writeRegistryValue(key.path(), "Name", REG_SZ, "x", 1, false);
-    });
+    std::string silent = captureStdout(
+        [&] { code = writeRegistryValue(key.path(), "Name", REG_SZ, "x", 1, false); });
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(silent, "");
 }
@@ -251,8 +248,8 @@ TEST_F(Registry, ListValueNamesGivesEveryNameWithItsType) {
 
 TEST_F(Registry, ListSubKeysGivesEveryName) {
     const std::string longest(200, 'k');
-    for (const std::string& name : {std::string("b"), std::string("a"), longest,
-                                    std::string("with space")}) {
+    for (const std::string& name :
+         {std::string("b"), std::string("a"), longest, std::string("with space")}) {
         key.setString(name, "v", "x");
     }
     key.setString("a\\grandchild", "v", "x");
@@ -434,8 +431,8 @@ TEST_F(Registry, BothBuildsReachTheSameSuiteKey) {
     ASSERT_EQ(writeSuiteString("FromThisBuild", "written here"), 0u);
     testing::RunResult run{};
     try {
-        run = testing::runProgram(probe, "\"write=FromOther=written by " + other +
-                                             "\" read=FromThisBuild");
+        run = testing::runProgram(
+            probe, "\"write=FromOther=written by " + other + "\" read=FromThisBuild");
     } catch (const std::runtime_error& e) {
         GTEST_SKIP() << "the " << other << " build's probe does not start here: " << e.what();
     }

@@ -23,14 +23,14 @@ TEST(TimeSpanParse, ReadsTheDigitsBeforeEachLetter) {
         {"P-1D", 1, 0, 0, 0, true, -86400},
         {"P", 0, 0, 0, 0, false, 0},
         {"", 0, 0, 0, 0, false, 0},
-        {"P1d", 0, 0, 0, 0, false, 0},            // lower-case letters are not units
-        {"P2M", 0, 0, 2, 0, false, 120},          // "M" is always minutes
-        {"PT5S4M", 0, 0, 4, 5, false, 245},       // order is free
-        {"PD", 0, 0, 0, 0, false, 0},             // empty digit run
-        {"P1D2D", 1, 0, 0, 0, false, 86400},      // first occurrence wins
-        {"Px12H", 0, 12, 0, 0, false, 43200},     // other characters are not looked at
+        {"P1d", 0, 0, 0, 0, false, 0},         // lower-case letters are not units
+        {"P2M", 0, 0, 2, 0, false, 120},       // "M" is always minutes
+        {"PT5S4M", 0, 0, 4, 5, false, 245},    // order is free
+        {"PD", 0, 0, 0, 0, false, 0},          // empty digit run
+        {"P1D2D", 1, 0, 0, 0, false, 86400},   // first occurrence wins
+        {"Px12H", 0, 12, 0, 0, false, 43200},  // other characters are not looked at
         {"P-", 0, 0, 0, 0, true, 0},
-        {"P99H", 0, 99, 0, 0, false, 356400},     // no range check
+        {"P99H", 0, 99, 0, 0, false, 356400},  // no range check
         {"PT0100M", 0, 0, 100, 0, false, 6000},
     };
     for (const Case& c : cases) {
@@ -76,7 +76,8 @@ TEST(TimeSpanConstruct, ComponentsAndFourNumbersUseTheSameFormula) {
     EXPECT_EQ(TimeSpan(negative).getSeconds(), -7200);
     // A total beyond 32 bits wraps round (unchecked span arithmetic), without
     // undefined behaviour.
-    EXPECT_EQ(TimeSpan(24856, 0, 0, 0).getSeconds(), static_cast<int32_t>(24856LL * 86400 - 4294967296LL));
+    EXPECT_EQ(TimeSpan(24856, 0, 0, 0).getSeconds(),
+              static_cast<int32_t>(24856LL * 86400 - 4294967296LL));
 }
 
 TEST(TimeSpanSet, ChecksRangesInOrderAndLeavesTheSpanOnFailure) {
@@ -99,8 +100,8 @@ TEST(TimeSpanSet, ChecksRangesInOrderAndLeavesTheSpanOnFailure) {
         {24855, 3, 14, 8, TimeException::TM_DAYS},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.days << " " << c.hours << " " << c.minutes << " "
-                                        << c.seconds);
+        SCOPED_TRACE(testing::Message()
+                     << c.days << " " << c.hours << " " << c.minutes << " " << c.seconds);
         TimeSpan span(77);
         try {
             span.set(c.days, c.hours, c.minutes, c.seconds);
@@ -118,8 +119,10 @@ TEST(TimeSpanSet, ChecksRangesInOrderAndLeavesTheSpanOnFailure) {
 TEST(TimeSpanSet, AcceptsTheLimits) {
     // days, hours, minutes, seconds, total
     const int32_t cases[][5] = {
-        {24855, 3, 14, 7, 2147483647}, {-24855, 0, 0, 0, -24855 * 86400},
-        {-1, 23, 59, 59, -1},          {0, 23, 59, 59, 86399},
+        {24855, 3, 14, 7, 2147483647},
+        {-24855, 0, 0, 0, -24855 * 86400},
+        {-1, 23, 59, 59, -1},
+        {0, 23, 59, 59, 86399},
     };
     TimeSpan span;
     for (const auto& c : cases) {

@@ -12,8 +12,8 @@ TEST(Severity, NamesAreWholeAndCaseSensitive) {
         const char* name;
         int32_t severity;
     } cases[] = {
-        {"NOTICE", 0}, {"WARNING", 1}, {"ERROR", 2}, {"CRITICAL", 3}, {"FATAL", 4},
-        {"NONE", 5}, {"NOTHING", 5}, {"warning", 6}, {"ERROR ", 6}, {"", 6}, {"NOTIC", 6},
+        {"NOTICE", 0},  {"WARNING", 1}, {"ERROR", 2},  {"CRITICAL", 3}, {"FATAL", 4}, {"NONE", 5},
+        {"NOTHING", 5}, {"warning", 6}, {"ERROR ", 6}, {"", 6},         {"NOTIC", 6},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -29,10 +29,11 @@ TEST(ModuleTable, KeysToNumbersAndNumbersToNames) {
         const char* key;
         int32_t number;
     } keys[] = {
-        {"core", 0}, {"Configuration", 1}, {"logger", 2}, {"LOG", 2}, {"protocol", 3},
-        {"time", 4}, {"cron", 5}, {"ipc", 6}, {"stocksweep", 24}, {"StockSweep", 24},
-        {"module07", 7}, {"mod07", 7}, {"module57", 57}, {"module11", 64}, {"module58", 64},
-        {"", 64}, {" core", 64},
+        {"core", 0},        {"Configuration", 1}, {"logger", 2},    {"LOG", 2},
+        {"protocol", 3},    {"time", 4},          {"cron", 5},      {"ipc", 6},
+        {"stocksweep", 24}, {"StockSweep", 24},   {"module07", 7},  {"mod07", 7},
+        {"module57", 57},   {"module11", 64},     {"module58", 64}, {"", 64},
+        {" core", 64},
     };
     for (const auto& c : keys) {
         SCOPED_TRACE(c.key);
@@ -42,9 +43,10 @@ TEST(ModuleTable, KeysToNumbersAndNumbersToNames) {
         int32_t number;
         const char* name;
     } names[] = {
-        {0, "Core"}, {1, "Configuration"}, {2, "Logger"}, {3, "Protocol"}, {4, "Time"},
-        {5, "Cron"}, {6, "IPC"}, {24, "Stocksweep"}, {7, "Module 07"}, {57, "Module 57"},
-        {11, "<<Unknown>>"}, {58, "<<Unknown>>"}, {64, "<<Unknown>>"}, {-1, "<<Unknown>>"},
+        {0, "Core"},         {1, "Configuration"}, {2, "Logger"},       {3, "Protocol"},
+        {4, "Time"},         {5, "Cron"},          {6, "IPC"},          {24, "Stocksweep"},
+        {7, "Module 07"},    {57, "Module 57"},    {11, "<<Unknown>>"}, {58, "<<Unknown>>"},
+        {64, "<<Unknown>>"}, {-1, "<<Unknown>>"},
     };
     for (const auto& c : names) {
         SCOPED_TRACE(c.number);
@@ -87,7 +89,9 @@ TEST(Catalogue, LinesOfAModuleFile) {
         {"12", true},
         {"-4:negative", true},
         {"5:a:b", true},
-        {"\xA0" "9\xFF:\xE9high bytes\xA0", true},
+        {"\xA0"
+         "9\xFF:\xE9high bytes\xA0",
+         true},
     };
     LogCommons catalogue;
     int counted = 0;
@@ -102,7 +106,7 @@ TEST(Catalogue, LinesOfAModuleFile) {
         int32_t number;
         const char* text;
     } stored[] = {
-        {0, ""}, {3, "Cannot read %s."}, {7, "trimmed text"}, {12, ""}, {-4, "negative"},
+        {0, ""},    {3, "Cannot read %s."}, {7, "trimmed text"}, {12, ""}, {-4, "negative"},
         {5, "a:b"}, {9, "high bytes"},
     };
     EXPECT_EQ(catalogue.size(), sizeof stored / sizeof stored[0]);

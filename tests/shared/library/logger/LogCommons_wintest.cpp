@@ -45,7 +45,8 @@ TEST(LoadMessages, FilterAndModuleTableDecideWhatIsRead) {
     const LoadResult r = filtered.loadMessages(dir.path(), "stocksweep,configuration");
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.error, "");
-    EXPECT_EQ(countsByName(r), (std::map<std::string, int32_t>{{"configuration", 1}, {"stocksweep", 3}}));
+    EXPECT_EQ(countsByName(r),
+              (std::map<std::string, int32_t>{{"configuration", 1}, {"stocksweep", 3}}));
     EXPECT_EQ(r.counts.size(), r.loaded.size());
     EXPECT_EQ(sorted(r.rejected), (std::vector<std::string>{"core", "foo"}));
     std::string text;
@@ -59,7 +60,8 @@ TEST(LoadMessages, FilterAndModuleTableDecideWhatIsRead) {
     LogCommons all;
     const LoadResult everything = all.loadMessages(dir.dir(), "all");
     EXPECT_TRUE(everything.ok);
-    EXPECT_EQ(sorted(everything.loaded), (std::vector<std::string>{"configuration", "core", "stocksweep"}));
+    EXPECT_EQ(sorted(everything.loaded),
+              (std::vector<std::string>{"configuration", "core", "stocksweep"}));
     EXPECT_EQ(everything.rejected, (std::vector<std::string>{"foo"}));
 }
 
@@ -80,7 +82,8 @@ TEST(LoadMessages, EmptyOrMissingDirectoryAndCaseOfTheName) {
     const LoadResult capital = messages.loadMessages(slashed + "//", "stocksweep,configuration");
     EXPECT_TRUE(capital.ok);
     EXPECT_EQ(capital.rejected, (std::vector<std::string>{"Stocksweep"}));
-    EXPECT_EQ(messages.loadMessages(slashed, "all").loaded, (std::vector<std::string>{"Stocksweep"}));
+    EXPECT_EQ(messages.loadMessages(slashed, "all").loaded,
+              (std::vector<std::string>{"Stocksweep"}));
 }
 
 TEST(LoadMessages, AFileThatCannotBeOpenedEndsTheLoad) {

@@ -67,8 +67,8 @@ protected:
     SmartPointer<LoggerCentre> chainTo(const std::string& endpoint) {
         auto agent = std::make_shared<LoggerAgentFile>();
         agent->setFile(logPath);
-        return std::make_shared<LoggerCentre>(
-            5, std::make_shared<LogMessengerIPC>(agent, endpoint));
+        return std::make_shared<LoggerCentre>(5,
+                                              std::make_shared<LogMessengerIPC>(agent, endpoint));
     }
 
     RotationSettings saved;
@@ -93,11 +93,18 @@ TEST_F(LogForwarding, EachCatalogueMessagePassingTheThresholdSendsOneFrame) {
     const std::vector<std::string> frames = core.readAll();
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(maskFrame(frames[0]),
-              "Velmar\x1bLOGMSG\x1b\x1bVelmar\x1cLOG\x1c" "5\x1c" "24\x1c<t>\x1c"
-              "1\x1c\x1c<id>\x1c" "2\x1c\x1b\0"s);
+              "Velmar\x1bLOGMSG\x1b\x1bVelmar\x1cLOG\x1c"
+              "5\x1c"
+              "24\x1c<t>\x1c"
+              "1\x1c\x1c<id>\x1c"
+              "2\x1c\x1b\0"s);
     EXPECT_EQ(maskFrame(frames[1]),
-              "Velmar\x1bLOGMSG\x1b\x1bVelmar\x1cLOG\x1c" "5\x1c" "24\x1c<t>\x1c"
-              "2\x1c" "sdisk\x1an90\x1a\x1c<id>\x1c" "3\x1c\x1b\0"s);
+              "Velmar\x1bLOGMSG\x1b\x1bVelmar\x1cLOG\x1c"
+              "5\x1c"
+              "24\x1c<t>\x1c"
+              "2\x1c"
+              "sdisk\x1an90\x1a\x1c<id>\x1c"
+              "3\x1c\x1b\0"s);
     const std::string log = testing::readFile(logPath);
     EXPECT_EQ(countOf(log, "(5.24.01)"), 0u);
     EXPECT_EQ(countOf(log, "(5.24.02)"), 1u);

@@ -68,24 +68,29 @@ TEST_F(LogLine, SendFillsCatalogueTextsIn) {
     LogCommons messages;
     messages.insert(24, 3, "Cannot read key \"%s\" (%i).");
     const std::vector<LogRecord> records = {
-        record(LogRecord::kCatalogue, 2, 3, (ParamStream() << "Velmar.directories.conf" << 2).str()),
+        record(LogRecord::kCatalogue, 2, 3,
+               (ParamStream() << "Velmar.directories.conf" << 2).str()),
         record(LogRecord::kCatalogue, 2, 4, (ParamStream() << "x").str()),
         record(LogRecord::kDebug, 1, 3, "debug text %s"),
     };
     setCatalogue(&messages);
     const std::vector<std::string> lines = sendAll(records);
     ASSERT_EQ(lines.size(), 3U);
-    EXPECT_EQ(lines[0], "ERROR    2025-07-01T11:08:07 (5.24.03) 1234: "
-                        "Cannot read key \"Velmar.directories.conf\" (2).");
-    EXPECT_EQ(lines[1], "ERROR    2025-07-01T11:08:07 (5.24.04) 1234: (Message not found.) "
-                        "Parameters: x  ");
+    EXPECT_EQ(lines[0],
+              "ERROR    2025-07-01T11:08:07 (5.24.03) 1234: "
+              "Cannot read key \"Velmar.directories.conf\" (2).");
+    EXPECT_EQ(lines[1],
+              "ERROR    2025-07-01T11:08:07 (5.24.04) 1234: (Message not found.) "
+              "Parameters: x  ");
     EXPECT_EQ(lines[2], "debug-1  2025-07-01T11:08:07 (5.24)    1234: debug text %s");
 }
 
 TEST_F(LogLine, RefusedTextOrNoAgentIsNotDelivered) {
     auto agent = std::make_shared<CapturingAgent>();
     LogMessenger messenger(agent);
-    EXPECT_FALSE(messenger.send("Velmar\x1C" "log\x1C"));
+    EXPECT_FALSE(
+        messenger.send("Velmar\x1C"
+                       "log\x1C"));
     EXPECT_TRUE(agent->lines.empty());
     agent->result = false;
     EXPECT_FALSE(messenger.send(recordToText(record(LogRecord::kDebug, 1, 0, "x"))));
@@ -111,8 +116,7 @@ TEST_F(LogLine, TimeExceptionIsWrittenInPlaceOfTheLine) {
     EXPECT_EQ(agent->lines[0], TimeException(TimeException::TM_DATETIME).text());
 
     agent->beforeWrite = [](const std::string&) { throw FileException(FileException::FL_WRITE); };
-    EXPECT_THROW(messenger.send(recordToText(record(LogRecord::kDebug, 1, 0, "x"))),
-                 FileException);
+    EXPECT_THROW(messenger.send(recordToText(record(LogRecord::kDebug, 1, 0, "x"))), FileException);
 }
 
 }  // namespace

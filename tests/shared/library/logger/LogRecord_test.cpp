@@ -17,21 +17,37 @@ LogRecord catalogueRecord() {
     r.severity = 3;
     r.debugLevel = 4;  // not carried by a catalogue record
     r.messageNumber = 12;
-    r.text = "sdisk\x1A" "n90\x1A";
+    r.text =
+        "sdisk\x1A"
+        "n90\x1A";
     r.threadId = 4000000000U;
     return r;
 }
 
 TEST(RecordText, FieldsEachFollowedBySeparator) {
     EXPECT_EQ(recordToText(catalogueRecord()),
-              "Velmar\x1C" "LOG\x1C" "5\x1C" "24\x1C" "1751360887\x1C" "3\x1C"
-              "sdisk\x1A" "n90\x1A\x1C" "4000000000\x1C" "12\x1C");
+              "Velmar\x1C"
+              "LOG\x1C"
+              "5\x1C"
+              "24\x1C"
+              "1751360887\x1C"
+              "3\x1C"
+              "sdisk\x1A"
+              "n90\x1A\x1C"
+              "4000000000\x1C"
+              "12\x1C");
     LogRecord debug = catalogueRecord();
     debug.kind = LogRecord::kDebug;
     debug.text = "Loading";
     debug.time = DateTime(-5);
     EXPECT_EQ(recordToText(debug),
-              "Velmar\x1C" "DEBUG\x1C" "5\x1C" "24\x1C" "-5\x1C" "4\x1C" "Loading\x1C"
+              "Velmar\x1C"
+              "DEBUG\x1C"
+              "5\x1C"
+              "24\x1C"
+              "-5\x1C"
+              "4\x1C"
+              "Loading\x1C"
               "4000000000\x1C");
 }
 
@@ -51,8 +67,16 @@ TEST(RecordText, ReadsBackByKind) {
 
 TEST(RecordText, NumbersAreLeadingIntegersAndMissingFieldsEmpty) {
     LogRecord read;
-    ASSERT_TRUE(recordFromText(
-        "Velmar\x1C" "LOG\x1C" " 7x\x1C" "\x1C" "99999999999\x1C" "-2\x1C" "t\x1C" "-1", read));
+    ASSERT_TRUE(
+        recordFromText("Velmar\x1C"
+                       "LOG\x1C"
+                       " 7x\x1C"
+                       "\x1C"
+                       "99999999999\x1C"
+                       "-2\x1C"
+                       "t\x1C"
+                       "-1",
+                       read));
     EXPECT_EQ(read.application, 7);
     EXPECT_EQ(read.module, 0);
     EXPECT_EQ(read.time.getSeconds(), 2147483647);
@@ -64,8 +88,19 @@ TEST(RecordText, NumbersAreLeadingIntegersAndMissingFieldsEmpty) {
 
 TEST(RecordText, RefusedUnlessMarkAndKindAreExact) {
     const char* const refused[] = {
-        "", "Velmar", "velmar\x1C" "LOG\x1C", "Velmar\x1C" "log\x1C" "1\x1C",
-        "Velmar \x1C" "LOG\x1C", "Velmar\x1C" "DEBUG \x1C", "Velmar\x1C" "LOGX\x1C",
+        "",
+        "Velmar",
+        "velmar\x1C"
+        "LOG\x1C",
+        "Velmar\x1C"
+        "log\x1C"
+        "1\x1C",
+        "Velmar \x1C"
+        "LOG\x1C",
+        "Velmar\x1C"
+        "DEBUG \x1C",
+        "Velmar\x1C"
+        "LOGX\x1C",
         "VelmarLOG\x1C",
     };
     for (const char* text : refused) {
@@ -75,14 +110,24 @@ TEST(RecordText, RefusedUnlessMarkAndKindAreExact) {
         EXPECT_EQ(record.text, catalogueRecord().text);
     }
     LogRecord record;
-    EXPECT_TRUE(recordFromText("Velmar\x1C" "LOG", record));
+    EXPECT_TRUE(
+        recordFromText("Velmar\x1C"
+                       "LOG",
+                       record));
 }
 
 TEST(RecordText, IsDebugTextLooksAtBytesSevenToEleven) {
-    EXPECT_TRUE(isDebugText("Velmar\x1C" "DEBUG\x1C"));
+    EXPECT_TRUE(
+        isDebugText("Velmar\x1C"
+                    "DEBUG\x1C"));
     EXPECT_TRUE(isDebugText("xxxxxxxDEBUG"));
-    EXPECT_FALSE(isDebugText("Velmar\x1C" "DEBU"));
-    EXPECT_FALSE(isDebugText("Velmar\x1C" "LOG\x1C" "DEBUG"));
+    EXPECT_FALSE(
+        isDebugText("Velmar\x1C"
+                    "DEBU"));
+    EXPECT_FALSE(
+        isDebugText("Velmar\x1C"
+                    "LOG\x1C"
+                    "DEBUG"));
     EXPECT_FALSE(isDebugText(""));
 }
 

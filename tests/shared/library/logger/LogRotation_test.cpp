@@ -8,8 +8,8 @@ namespace Velmar {
 namespace {
 
 constexpr const char* kZone = "+01:00 (+01:00 3M5W6D2H-10M5W6D3H)";
-constexpr int32_t kOpened = 1772975700;   // 2026-03-08 13:15:00 UTC, 14:15 local
-constexpr int32_t kNow = 1772976000;      // 2026-03-08 13:20:00 UTC
+constexpr int32_t kOpened = 1772975700;  // 2026-03-08 13:15:00 UTC, 14:15 local
+constexpr int32_t kNow = 1772976000;     // 2026-03-08 13:20:00 UTC
 constexpr uint64_t kMiB = uint64_t{1} << 20;
 
 DateTime at(int32_t utc) {
@@ -34,7 +34,10 @@ TEST(LogRotationNames, RotatedNameCarriesTheLocalOpeningTimeAndTheCounter) {
         EXPECT_EQ(rotatedFileName(c.path, at(kOpened), c.counter), c.expected) << c.path;
     }
     for (const auto& [counter, next] : {std::pair<const char*, const char*>{"4", "5"},
-                                        {"0", "1"}, {"", "1"}, {"x7", "1"}, {"  9z", "10"}}) {
+                                        {"0", "1"},
+                                        {"", "1"},
+                                        {"x7", "1"},
+                                        {"  9z", "10"}}) {
         EXPECT_EQ(nextCounterText(counter), next) << counter;
     }
 }

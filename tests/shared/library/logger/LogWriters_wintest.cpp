@@ -33,7 +33,8 @@ size_t countOf(const std::string& text, const std::string& piece) {
 // Removes every occurrence of `piece` and answers how many there were.
 size_t removeAll(std::string& text, const std::string& piece) {
     size_t count = 0;
-    for (size_t at; (at = text.find(piece)) != std::string::npos; ++count) text.erase(at, piece.size());
+    for (size_t at; (at = text.find(piece)) != std::string::npos; ++count)
+        text.erase(at, piece.size());
     return count;
 }
 
@@ -60,8 +61,9 @@ protected:
         std::vector<std::unique_ptr<testing::ChildProcess>> writers;
         for (size_t w = 0; w < counts.size(); ++w) {
             writers.push_back(std::make_unique<testing::ChildProcess>(
-                exe, "\"" + path + "\" " + std::to_string(w) + " " + std::to_string(counts[w]) +
-                         extraArgument,
+                exe,
+                "\"" + path + "\" " + std::to_string(w) + " " + std::to_string(counts[w]) +
+                    extraArgument,
                 environment));
         }
         for (auto& writer : writers) EXPECT_EQ(writer->readLine(), "ready");
@@ -98,7 +100,8 @@ protected:
         for (const auto& [name, text] : run.files) {
             EXPECT_TRUE(text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) << name;
             size_t start = 0;
-            for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+            for (size_t end; (end = text.find("\r\n", start)) != std::string::npos;
+                 start = end + 2) {
                 const std::string one = text.substr(start, end - start);
                 if (one.find("writer") == std::string::npos) continue;
                 std::smatch match;
@@ -222,7 +225,9 @@ TEST_F(LogWriters, SizeRotationWhileEveryWriterHoldsTheFileOpen) {
     for (const auto& [counter, name] : rotated) {
         const std::string& text = result.files.at(name);
         const std::string continued =
-            previous.empty() ? "" : "Log continued from \"" + testing::maskLogTimes(previous) + "\".\r\n";
+            previous.empty()
+                ? ""
+                : "Log continued from \"" + testing::maskLogTimes(previous) + "\".\r\n";
         EXPECT_EQ(skeleton(text),
                   continued + testing::rotationMasked(" Size 1 >= 1", path, dir.path() + name))
             << name;
@@ -234,7 +239,8 @@ TEST_F(LogWriters, SizeRotationWhileEveryWriterHoldsTheFileOpen) {
         previous = name;
     }
     const std::string& current = result.files.at("shared.log");
-    EXPECT_EQ(skeleton(current), "Log continued from \"" + testing::maskLogTimes(previous) + "\".\r\n");
+    EXPECT_EQ(skeleton(current),
+              "Log continued from \"" + testing::maskLogTimes(previous) + "\".\r\n");
     EXPECT_LT(current.size(), kMiB + lastWriteSize(current));
     EXPECT_EQ(openNotes, static_cast<size_t>(kWriters));
     EXPECT_EQ(quitNotes, static_cast<size_t>(kWriters));
@@ -253,7 +259,8 @@ TEST_F(LogWriters, AWriterBehindBusyWritersGetsEveryLineIn) {
     ASSERT_NE(lastFew, lines.rend());
     std::vector<long> busyAfter(3, 0);
     for (auto it = lines.rbegin(); it != lastFew; ++it) ++busyAfter[it->writer];
-    for (long busy : busyAfter) EXPECT_GT(busy, 0) << "every busy writer still wrote after the last few";
+    for (long busy : busyAfter)
+        EXPECT_GT(busy, 0) << "every busy writer still wrote after the last few";
 }
 
 }  // namespace

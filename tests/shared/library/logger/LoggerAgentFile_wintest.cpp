@@ -23,9 +23,9 @@ using testing::closeNoteMasked;
 using testing::fileNames;
 using testing::maskLogTimes;
 using testing::openNoteMasked;
-using testing::rotationMasked;
 using testing::rawExists;
 using testing::readFile;
+using testing::rotationMasked;
 
 constexpr int32_t kRegistryOpened = 1772975700;  // 2026-03-08 13:15:00 UTC
 
@@ -65,9 +65,9 @@ TEST_F(LogAgent, FreshFileHoldsOpenNoteLinesAndCloseNote) {
         ASSERT_TRUE(agent.write("second \x1a with a control byte"));
         EXPECT_EQ(agent.location(), "file:///" + path);
     }
-    EXPECT_EQ(maskLogTimes(readFile(path)),
-              openNoteMasked(path) + "first\r\nsecond \x1a with a control byte\r\n" +
-                  closeNoteMasked(path, "Quitting Logger Agent"));
+    EXPECT_EQ(maskLogTimes(readFile(path)), openNoteMasked(path) +
+                                                "first\r\nsecond \x1a with a control byte\r\n" +
+                                                closeNoteMasked(path, "Quitting Logger Agent"));
     const std::string opened = suiteValue("StocksweepLogOpened");
     EXPECT_TRUE(std::regex_match(opened, std::regex(R"(\d{8}T\d{6}Z)"))) << opened;
     DateTime read(0);
@@ -93,9 +93,8 @@ TEST_F(LogAgent, InitRotationUsesRegistryOpeningTimeAndCounter) {
         ASSERT_TRUE(agent.write("after"));
     }
     EXPECT_EQ(fileNames(dir.path()), (std::vector<std::string>{"agent.log", fileName(rotated)}));
-    EXPECT_EQ(maskLogTimes(readFile(rotated)),
-              "old\r\n" + openNoteMasked(path) + "before\r\n" +
-                  rotationMasked(" Init", path, rotated));
+    EXPECT_EQ(maskLogTimes(readFile(rotated)), "old\r\n" + openNoteMasked(path) + "before\r\n" +
+                                                   rotationMasked(" Init", path, rotated));
     EXPECT_EQ(maskLogTimes(readFile(path)),
               "Log continued from \"agent_<opened>_4.log\".\r\nafter\r\n" +
                   closeNoteMasked(path, "Quitting Logger Agent"));
@@ -113,9 +112,9 @@ TEST_F(LogAgent, TimeRotationWhenThePeriodHasElapsed) {
     ASSERT_TRUE(agent.write("two"));
     const std::string rotated = rotatedFileName(path, agent.openTime(), "0");
     EXPECT_EQ(fileNames(dir.path()), (std::vector<std::string>{"agent.log", fileName(rotated)}));
-    EXPECT_EQ(maskLogTimes(readFile(rotated)),
-              openNoteMasked(path) + "one\r\n" +
-                  rotationMasked(" Time <time> <= <time>", path, rotated));
+    EXPECT_EQ(
+        maskLogTimes(readFile(rotated)),
+        openNoteMasked(path) + "one\r\n" + rotationMasked(" Time <time> <= <time>", path, rotated));
     EXPECT_EQ(readFile(path), "Log continued from \"" + fileName(rotated) + "\".\r\ntwo\r\n");
     EXPECT_EQ(suiteValue("StocksweepLogCounter"), "1");
 }
@@ -145,8 +144,8 @@ TEST_F(LogAgent, FailedRenameRaisesTheSizeFactorUntilARenameSucceeds) {
         ASSERT_TRUE(agent.write("c"));
         EXPECT_FLOAT_EQ(agent.sizeFactor(), 1.5f);
     }
-    for (const auto& [line, target] : {std::pair<const char*, std::string>{"b", failed8},
-                                       {"c", failed9}}) {
+    for (const auto& [line, target] :
+         {std::pair<const char*, std::string>{"b", failed8}, {"c", failed9}}) {
         expected += rotationMasked(" Size 0 >= 0", path, target) +
                     "Log file rotation error. (32)\r\n" + line + "\r\n";
     }

@@ -62,7 +62,10 @@ TEST_F(Unit, DebugMessagesAtOrBelowTheLevelInAllForms) {
         LoggerUnit unit(centre, 24);
         EXPECT_TRUE(unit.debug(1, "plain"));
         EXPECT_TRUE(unit.debug(3, "dropped"));
-        EXPECT_TRUE(unit.debug(2, std::string("path\x1A" "with\x1B" "all\x1C" "three")));
+        EXPECT_TRUE(unit.debug(2, std::string("path\x1A"
+                                              "with\x1B"
+                                              "all\x1C"
+                                              "three")));
         EXPECT_TRUE(unit.debug(2, "Loaded %i messages for module \"%s\".", 3, "stocksweep"));
         EXPECT_TRUE(unit.debug(2, "Swapped %i", ParamStream() << "text"));
         EXPECT_TRUE(unit.debug(3, "dropped %s", "x"));
@@ -95,7 +98,9 @@ TEST_F(Unit, CatalogueMessagesAtOrAboveTheThreshold) {
     EXPECT_TRUE(unit.warning(2, ParamStream() << "w"));
     EXPECT_TRUE(unit.error(3));
     EXPECT_TRUE(unit.error(4, ParamStream() << "disk" << 90));
-    EXPECT_TRUE(unit.critical(5, ParamStream() << "x\x1A" "y\x1B" "z\x1C"));
+    EXPECT_TRUE(unit.critical(5, ParamStream() << "x\x1A"
+                                                  "y\x1B"
+                                                  "z\x1C"));
     EXPECT_TRUE(unit.fatal(6));
     EXPECT_TRUE(unit.fatal(7, ParamStream()));
     const std::string tail = ") 4242: (Message not found.)";

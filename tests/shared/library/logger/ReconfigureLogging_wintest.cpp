@@ -60,11 +60,12 @@ TEST(ReconfigureLogging, AppliesEachKeyOrItsFallback) {
         // Nothing configured: every fallback; the rotation scheme and the size
         // in force stay (a size of 0 would rotate at every line).
         {"", kRotateSize, 3, 4, 7, "", kTimeModeLocal, kRotateSize, false, 0, 7, 0, 0},
-        {"Velmar () = '' { directories () = '' { log (DirName) = '" + logDir + "' {} } }\n"
-         "log () = '' { time (String) = zulu {} global () = '' {\n"
-         "  severity (String) = ERROR {} debug-level (Integer) = 3 {} }\n"
-         "  rotation () = '' { scheme (String) = 'time,init' {} time (TimeSpan) = PT1H {}\n"
-         "    size (Integer) = 5 {} } }",
+        {"Velmar () = '' { directories () = '' { log (DirName) = '" + logDir +
+             "' {} } }\n"
+             "log () = '' { time (String) = zulu {} global () = '' {\n"
+             "  severity (String) = ERROR {} debug-level (Integer) = 3 {} }\n"
+             "  rotation () = '' { scheme (String) = 'time,init' {} time (TimeSpan) = PT1H {}\n"
+             "    size (Integer) = 5 {} } }",
          kRotateSize, 0, 5, 7, expectedDir + "app.log;", kTimeModeZulu, kRotateInit | kRotateTime,
          true, 3600, 5, 2, 3},
         // Words with blanks are ignored; an unknown severity name and a debug

@@ -30,11 +30,8 @@ struct SizedFunction {
             return length;
         }
         switch (kind) {
-            case TooSmall::kAsksForSize:
-                return length + 1;
-            case TooSmall::kCutsText:
-                std::memcpy(data, stored.data(), capacity);
-                return capacity;
+            case TooSmall::kAsksForSize: return length + 1;
+            case TooSmall::kCutsText: std::memcpy(data, stored.data(), capacity); return capacity;
             case TooSmall::kAsksButGrows:
                 // The text grows before the next call (a value someone else writes).
                 stored += "+++";

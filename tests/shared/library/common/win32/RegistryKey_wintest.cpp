@@ -23,8 +23,8 @@ struct Listed {
 };
 
 std::ostream& operator<<(std::ostream& out, const Listed& v) {
-    return out << "{" << v.name.substr(0, 20) << " (" << v.name.size() << "), " << v.type
-               << ", " << v.hasData << ", " << v.data.size() << " bytes}";
+    return out << "{" << v.name.substr(0, 20) << " (" << v.name.size() << "), " << v.type << ", "
+               << v.hasData << ", " << v.data.size() << " bytes}";
 }
 
 // Every value the iterator gives for `key`, in listing order.
@@ -41,8 +41,8 @@ std::vector<Listed> list(ValueIterator& values, HKEY key) {
 
 RegistryKey openKey(const ScratchKey& scratch, const std::string& sub) {
     RegistryKey key;
-    EXPECT_EQ(key.open(scratch.root(), sub.empty() ? scratch.path() : scratch.sub(sub),
-                       KEY_READ, RegistryView::kOwn),
+    EXPECT_EQ(key.open(scratch.root(), sub.empty() ? scratch.path() : scratch.sub(sub), KEY_READ,
+                       RegistryView::kOwn),
               ERROR_SUCCESS);
     return key;
 }
@@ -84,9 +84,9 @@ TEST(RegistryKey, ValueIteratorGivesNamesTypesAndDataInOneListing) {
               (std::vector<Listed>{{"only", REG_SZ, true, std::string("second key", 11)}}));
     // A key without values.
     RegistryKey empty;
-    ASSERT_EQ(empty.create(scratch.root(), scratch.sub("second\\empty"), KEY_READ,
-                           RegistryView::kOwn),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        empty.create(scratch.root(), scratch.sub("second\\empty"), KEY_READ, RegistryView::kOwn),
+        ERROR_SUCCESS);
     EXPECT_TRUE(list(values, empty.get()).empty());
 
     // Beyond the data limit a value comes by name and type alone; names only
@@ -114,9 +114,9 @@ TEST(RegistryKey, ValueIteratorGivesNamesTypesAndDataInOneListing) {
     ASSERT_TRUE(limited.next());
     ASSERT_TRUE(limited.next());
     EXPECT_FALSE(limited.text(text));
-    EXPECT_EQ(texts, (std::vector<std::string>{"default", "untouched", "untouched",
-                                               std::string("x\0y", 3), "untouched", "",
-                                               "after a long name"}));
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{"default", "untouched", "untouched", std::string("x\0y", 3),
+                                        "untouched", "", "after a long name"}));
     EXPECT_EQ(text, "untouched");
 }
 
@@ -149,17 +149,16 @@ TEST(RegistryKey, SubKeyIteratorListsEveryNameAndReportsFailure) {
 
     // A handle that cannot list says so, and stays at its end.
     RegistryKey valuesOnly;
-    ASSERT_EQ(valuesOnly.open(scratch.root(), scratch.path(), KEY_QUERY_VALUE,
-                              RegistryView::kOwn),
+    ASSERT_EQ(valuesOnly.open(scratch.root(), scratch.path(), KEY_QUERY_VALUE, RegistryView::kOwn),
               ERROR_SUCCESS);
     SubKeyIterator denied(valuesOnly.get());
     EXPECT_FALSE(denied.next());
     EXPECT_EQ(denied.result(), ERROR_ACCESS_DENIED);
     EXPECT_FALSE(denied.next());
     RegistryKey keysOnly;
-    ASSERT_EQ(keysOnly.open(scratch.root(), scratch.path(), KEY_ENUMERATE_SUB_KEYS,
-                            RegistryView::kOwn),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        keysOnly.open(scratch.root(), scratch.path(), KEY_ENUMERATE_SUB_KEYS, RegistryView::kOwn),
+        ERROR_SUCCESS);
     ValueIterator valuesDenied(keysOnly.get());
     EXPECT_FALSE(valuesDenied.next());
     EXPECT_EQ(valuesDenied.result(), ERROR_ACCESS_DENIED);
