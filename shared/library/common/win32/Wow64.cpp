@@ -3,13 +3,16 @@
 namespace Velmar {
 
 bool isWow64() {
-    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    static const IsWow64ProcessFn query =
-        lookUpSystemFunction<IsWow64ProcessFn>("kernel32", "IsWow64Process");
-    if (query == nullptr) return false;
-    BOOL wow64 = FALSE;
-    if (!query(::GetCurrentProcess(), &wow64)) return false;
-    return wow64 != FALSE;
+    // A property of the process that never changes while it runs; asked once,
+    // since every candidate path that does not exist asks again.
+    static const bool answer = [] {
+        using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+        const IsWow64ProcessFn query =
+            lookUpSystemFunction<IsWow64ProcessFn>("kernel32", "IsWow64Process");
+        BOOL wow64 = FALSE;
+        return query != nullptr && query(::GetCurrentProcess(), &wow64) && wow64 != FALSE;
+    }();
+    return answer;
 }
 
 Wow64RedirectionOff::Wow64RedirectionOff()

@@ -17,9 +17,9 @@ Fn lookUpSystemFunction(const char* module, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(handle, name)));
 }
 
-// True when IsWow64Process (looked up in kernel32 on the first call and kept)
-// exists and says this process runs under WOW64; false when it is missing,
-// fails or says no.
+// True when IsWow64Process exists in kernel32 and says this process runs under
+// WOW64; false when it is missing, fails or says no. Asked on the first call;
+// the answer is kept.
 bool isWow64();
 
 // Switches WOW64 file-system redirection off for the calling thread while it
