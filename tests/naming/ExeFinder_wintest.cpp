@@ -2,7 +2,7 @@
 
 #include "naming/MappingLoader.h"
 #include "scan/StocksweepMessages.h"
-#include "shared/library/common/ConfReader.h"
+#include "shared/library/config/ConfReader.h"
 #include "shared/library/common/win32/Wow64.h"
 #include "tests/support/LogRecorder.h"
 #include "tests/support/ScanTestSupport.h"

@@ -1,6 +1,6 @@
 #include "shared/library/logger/LoggerUnitLog.h"
 
-#include "shared/library/common/ConfTree.h"
+#include "shared/library/config/ConfTree.h"
 #include "shared/library/logger/LoggerCentre.h"
 #include "shared/library/logger/LoggerUnit.h"
 #include "tests/support/ConfLogChain.h"

@@ -1,4 +1,4 @@
-#include "shared/library/common/ConfReader.h"
+#include "shared/library/config/ConfReader.h"
 #include "shared/library/common/FileUtils.h"
 #include "shared/library/logger/LogMessenger.h"
 #include "shared/library/logger/LogRotation.h"

@@ -1,5 +1,5 @@
-#include "shared/library/common/ConfSearcher.h"
-#include "shared/library/common/DOMNode.h"
+#include "shared/library/config/ConfSearcher.h"
+#include "shared/library/config/DOMNode.h"
 #include "shared/library/common/Tokenizer.h"
 
 #include <gtest/gtest.h>

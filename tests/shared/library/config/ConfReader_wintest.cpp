@@ -1,4 +1,4 @@
-#include "shared/library/common/ConfReader.h"
+#include "shared/library/config/ConfReader.h"
 
 #include "shared/library/common/Exception.h"
 #include "shared/library/logger/LogSettings.h"
