@@ -13,6 +13,7 @@
 #include "shared/library/common/win32/Wow64.h"
 #include "tests/support/LogTestSupport.h"
 #include "tests/support/ScanTestSupport.h"
+#include "tests/support/SuiteConfiguration.h"
 #include "tests/support/WinTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -26,27 +27,19 @@
 namespace Velmar {
 namespace {
 
+using testing::confPath;
 using testing::lowered;
 using testing::maskLogTimes;
 using testing::readFile;
 using testing::ScratchDir;
 using testing::ScratchKey;
+using testing::SuiteConfiguration;
 
 const uint32_t kRunLimitMs = 120000;
 const char kLogFile[] = "e2e.log";
 // A host name holding a field separator of the data file.
 const char kHostName[] = "e2e:host";
 const char kAppsVariable[] = "STOCKSWEEP_E2E_APPS";
-
-// Backslashes doubled: the configuration format folds "\x" to "\".
-std::string confText(const std::string& path) {
-    std::string text;
-    for (char c : path) {
-        text += c;
-        if (c == '\\') text += '\\';
-    }
-    return text;
-}
 
 void copyFile(const std::string& from, const std::string& to) {
     if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) {
@@ -220,17 +213,9 @@ class Stocksweep : public ::testing::Test {
 protected:
     void SetUp() override {
         testing::ensureScannerCom();
-        confDir = root.makeDir("Configuration");
-        root.makeDir("Configuration\\LogMessages");
-        root.makeDir("Configuration\\components");
-        const std::string installed = testing::testProgramDir() + "install\\";
-        for (const char* file :
-             {"LogMessages\\stocksweep.mess", "LogMessages\\configuration.mess"}) {
-            copyFile(installed + file, confDir + file);
-        }
-        root.makeFile("Configuration\\components\\appmapping.conf",
-                      "# fixture rules\nignore\n{\nignored\n}\nmapalways\n{\n"
-                      "delta = Delta: Works\n}\n");
+        configuration.installCatalogues({"stocksweep", "configuration"});
+        configuration.writeMapping(
+            "# fixture rules\nignore\n{\nignored\n}\nmapalways\n{\ndelta = Delta: Works\n}\n");
         logDir = root.makeDir("Log");
         apps = root.makeDir("apps");
         const struct {
@@ -247,7 +232,7 @@ protected:
         }
 
         suite.setString("", "InstallDir", root.path());
-        suite.setString("", "ConfigurationDir", confDir);
+        suite.setString("", "ConfigurationDir", configuration.dir());
         suite.setString("", "StocksweepDebugLog", kLogFile);
         suite.setString("", "StartupLogDir", logDir);
         const DWORD level = 5;
@@ -281,17 +266,6 @@ protected:
         hostCases.layOut(root, apps, scan, menu);
     }
 
-    // A configuration file in the configuration directory.
-    // `configuration` is the directory the file names as the configuration
-    // directory (the catalogue and the mapping file); the fixture's by default.
-    std::string writeConf(const std::string& name, const std::string& body,
-                          const std::string& configuration = "") {
-        return root.makeFile("Configuration\\" + name,
-                             "Velmar () = '' { directories () = '' {\n  conf (DirName) = '" +
-                                 confText(configuration.empty() ? confDir : configuration) +
-                                 "' {} } }\n" + body);
-    }
-
     // Runs the program with the command line `arguments`; answers its exit code.
     uint32_t runProgram(const std::string& arguments) {
         std::string path;
@@ -313,7 +287,7 @@ protected:
     ScratchDir profile{"ssweep-e2e-profile", testing::profilesDirectory() + "\\"};
     ScratchKey suite{"StocksweepE2ESuite", HKEY_LOCAL_MACHINE, true};
     ScratchKey scan{"StocksweepE2EScan"};
-    std::string confDir;
+    const SuiteConfiguration configuration{root, "Configuration"};
     std::string logDir;
     std::string apps;
     HostCases hostCases;
@@ -324,7 +298,7 @@ TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
     const std::string work = root.path() + "Log\\temp\\Inventory\\";
     // A path with a blank, in quotes.
     const std::string conf =
-        writeConf("stock sweep.conf",
+        configuration.writeConf("stock sweep.conf",
                   "stocksweep () = '' {\n"
                   "  log () = '' { debug-level (Integer) = 2 {} }\n"
                   "  scan () = '' { start-menu (Bool) = true {} registry () = '' {\n"
@@ -455,10 +429,9 @@ debug-1  <time> (5.24)    <id>: LoggerUnit: Destroyed logger for the Stocksweep 
 TEST_F(Stocksweep, StartUpFailuresEndWithExitCodeOneAndNoDataFile) {
     const std::string file = root.makeFile("blocker");
     // A configuration directory whose mapping file cannot be read.
-    const std::string unreadable = root.makeDir("Unreadable");
+    const SuiteConfiguration unreadable(root, "Unreadable");
     root.makeDir("Unreadable\\components\\appmapping.conf");
-    root.makeDir("Unreadable\\LogMessages");
-    copyFile(confDir + "LogMessages\\stocksweep.mess", unreadable + "LogMessages\\stocksweep.mess");
+    unreadable.installCatalogues({"stocksweep"});
     const std::string enabled =
         "  scan () = '' { start-menu (Bool) = false {} registry () = '' {\n"
         "    HKEY_CURRENT_USER (Bool) = true {} } } }\n";
@@ -488,10 +461,10 @@ TEST_F(Stocksweep, StartUpFailuresEndWithExitCodeOneAndNoDataFile) {
                                  : name == "stocksweep"   ? file + "\\default\\"
                                                           : root.path() + name + "\\";
         const std::string conf =
-            writeConf(std::string(c.name) + ".conf",
-                      "stocksweep () = '' {\n  working-dir (DirName) = '" + confText(work) +
-                          "' {}\n" + c.stocksweep,
-                      std::string(c.name) == "mapping-unreadable" ? unreadable : "");
+            configuration.writeConf(std::string(c.name) + ".conf",
+                                    "stocksweep () = '' {\n  working-dir (DirName) = '" +
+                                        confPath(work) + "' {}\n" + c.stocksweep,
+                                    name == "mapping-unreadable" ? unreadable.dir() : "");
         // "-c" glued to the quoted path, or nothing for the default file.
         EXPECT_EQ(runProgram(name == "stocksweep" ? "" : "-c\"" + conf + "\""), 1u) << c.name;
         EXPECT_TRUE(dataFiles(work).empty()) << c.name;

@@ -6,6 +6,7 @@
 #include "shared/library/common/win32/Wow64.h"
 #include "tests/support/LogRecorder.h"
 #include "tests/support/ScanTestSupport.h"
+#include "tests/support/SuiteConfiguration.h"
 #include "tests/support/WinTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -83,9 +84,7 @@ TEST(ExeFinder, LooksPastFileSystemRedirection) {
 
 class MappingLoader : public ::testing::Test {
 protected:
-    std::string mappingFile(const std::string& text) {
-        return dir.makeFile("components\\appmapping.conf", text);
-    }
+    std::string mappingFile(const std::string& text) { return conf.writeMapping(text); }
     // The names of the two helpers without version resource and with one.
     std::string names(ExeFinder& finder) {
         return finder.getApplicationName(helperExe("ver_none")) + "|" +
@@ -94,6 +93,7 @@ protected:
 
     LogRecorder log;
     ScratchDir dir{"ssweep-map"};
+    const SuiteConfiguration conf{dir, ""};
 };
 
 TEST_F(MappingLoader, RulesReachTheResolver) {
@@ -116,18 +116,14 @@ TEST_F(MappingLoader, AnIllegalBraceDiscardsTheFile) {
 }
 
 TEST_F(MappingLoader, DirectoryFromTheConfiguration) {
-    std::string confDir = dir.path();
-    for (char& c : confDir) c = c == '\\' ? '/' : c;
-    const std::string confFile = dir.makeFile(
-        "stocksweep.conf",
-        "Velmar () = '' { directories () = '' { conf (DirName) = '" + confDir + "' {} } }\n");
+    const std::string confFile = conf.writeConf("stocksweep.conf", "");
     mappingFile("maplast\n{\nver_none = Plain Tool\n}\n");
     RecordingChain confLog;  // the reader's own lines stay apart
-    auto conf = std::make_shared<ConfReader>(confLog.centre);
-    conf->buildDomTree(confFile);
+    auto reader = std::make_shared<ConfReader>(confLog.centre);
+    reader->buildDomTree(confFile);
 
     ExeFinder finder(SmartPointer<LoggerUnit>{});
-    loadApplicationMappings(conf, finder, log.unitLog);
+    loadApplicationMappings(reader, finder, log.unitLog);
     EXPECT_EQ(log.take(), "D1 Loading application mappings...\nD1 Application mappings loaded.\n");
     EXPECT_EQ(names(finder), "Plain Tool|Blank Tool");
 
