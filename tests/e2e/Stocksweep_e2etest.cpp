@@ -299,12 +299,12 @@ TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
     // A path with a blank, in quotes.
     const std::string conf =
         configuration.writeConf("stock sweep.conf",
-                  "stocksweep () = '' {\n"
-                  "  log () = '' { debug-level (Integer) = 2 {} }\n"
-                  "  scan () = '' { start-menu (Bool) = true {} registry () = '' {\n"
-                  "    HKEY_LOCAL_MACHINE (Bool) = false {}\n"
-                  "    HKEY_CURRENT_USER\\Software (Bool) = true {}\n"
-                  "    HKEY_CURRENT_USER (Bool) = true {} } } }\n");
+                                "stocksweep () = '' {\n"
+                                "  log () = '' { debug-level (Integer) = 2 {} }\n"
+                                "  scan () = '' { start-menu (Bool) = true {} registry () = '' {\n"
+                                "    HKEY_LOCAL_MACHINE (Bool) = false {}\n"
+                                "    HKEY_CURRENT_USER\\Software (Bool) = true {}\n"
+                                "    HKEY_CURRENT_USER (Bool) = true {} } } }\n");
 
     // The core service's end of the channel that catalogue messages go to.
     testing::MailslotReader core(testing::MailslotReader::ExactName{}, "Velmar_Core");
@@ -357,7 +357,8 @@ TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
     EXPECT_EQ(fixtureRecords, wanted);
 
     const std::string text = log();
-    const std::string body = R"(debug-1  <time> (5.24)    <id>: LoggerUnit: Created logger for the Stocksweep module.
+    const std::string body =
+        R"(debug-1  <time> (5.24)    <id>: LoggerUnit: Created logger for the Stocksweep module.
 debug-1  <time> (5.01)    <id>: LoggerUnit: Created logger for the Configuration module.
 debug-1  <time> (5.01)    <id>: ConfReader: Created.
 debug-2  <time> (5.01)    <id>: ConfReader: Building DOM tree from file "<root>\Configuration\stock sweep.conf"...

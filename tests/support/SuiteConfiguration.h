@@ -31,7 +31,9 @@ inline std::string confPath(const std::string& path) {
 // first; with one key, two lines.
 inline std::string directoriesEntry(const std::vector<std::pair<std::string, std::string>>& keys) {
     std::string text = "Velmar () = '' { directories () = '' {";
-    for (const auto& key : keys) text += "\n  " + key.first + " (DirName) = '" + key.second + "' {}";
+    for (const auto& key : keys) {
+        text += "\n  " + key.first + " (DirName) = '" + key.second + "' {}";
+    }
     return text + " } }\n";
 }
 
@@ -71,8 +73,8 @@ public:
     std::string writeConf(const std::string& name, const std::string& body,
                           const std::string& confDir = "") const {
         return scratch_.makeFile(
-            prefix_ + name, directoriesEntry({{"conf", confPath(confDir.empty() ? dir_ : confDir)}}) +
-                                body);
+            prefix_ + name,
+            directoriesEntry({{"conf", confPath(confDir.empty() ? dir_ : confDir)}}) + body);
     }
 
 private:

@@ -37,12 +37,11 @@ std::string maskFrame(const std::string& frame) {
     return masked + frame.substr(start);
 }
 
-size_t countOf(const std::string& text, const std::string& piece) {
-    size_t count = 0;
-    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) {
-        ++count;
-    }
-    return count;
+// A log line of the Stocksweep module's unit, as maskLogTimes shows it;
+// `code` is "(5.24)" padded for a debug line.
+std::string line(const std::string& severity, const std::string& code, const std::string& text) {
+    return severity + " <time> " + code + " " + std::to_string(::GetCurrentThreadId()) + ": " +
+           text + "\r\n";
 }
 
 // A chain of unit, centre, forwarding messenger and file agent on a scratch
@@ -68,6 +67,18 @@ protected:
         agent->setFile(logPath);
         return std::make_shared<LoggerCentre>(5,
                                               std::make_shared<LogMessengerIPC>(agent, endpoint));
+    }
+
+    // The whole log file of one unit's life that wrote `lines`.
+    std::string loggedWhole(const std::vector<std::string>& lines) const {
+        std::string text =
+            testing::openNoteMasked(logPath) +
+            line("debug-1 ", "(5.24)   ", "LoggerUnit: Created logger for the Stocksweep module.");
+        for (const std::string& one : lines) text += one;
+        return text +
+               line("debug-1 ", "(5.24)   ",
+                    "LoggerUnit: Destroyed logger for the Stocksweep module.") +
+               testing::closeNoteMasked(logPath, "Quitting Logger Agent");
     }
 
     RotationSettings saved;
@@ -104,11 +115,12 @@ TEST_F(LogForwarding, EachCatalogueMessagePassingTheThresholdSendsOneFrame) {
               "2\x1c"
               "sdisk\x1an90\x1a\x1c<id>\x1c"
               "3\x1c\x1b\0"s);
-    const std::string log = testing::readFile(logPath);
-    EXPECT_EQ(countOf(log, "(5.24.01)"), 0u);
-    EXPECT_EQ(countOf(log, "(5.24.02)"), 1u);
-    EXPECT_EQ(countOf(log, "(5.24.03)"), 1u);
-    EXPECT_EQ(countOf(log, ": a debug line\r\n"), 1u);
+    EXPECT_EQ(testing::maskLogTimes(testing::readFile(logPath)),
+              loggedWhole({
+                  line("WARNING ", "(5.24.02)", "(Message not found.)"),
+                  line("debug-1 ", "(5.24)   ", "a debug line"),
+                  line("ERROR   ", "(5.24.03)", "(Message not found.) Parameters: disk  90  "),
+              }));
 }
 
 TEST_F(LogForwarding, WithoutAReaderTheLineIsStillWrittenAndTheCallSucceeds) {
@@ -120,7 +132,8 @@ TEST_F(LogForwarding, WithoutAReaderTheLineIsStillWrittenAndTheCallSucceeds) {
         EXPECT_TRUE(unit.error(4));
         EXPECT_TRUE(unit.error(4));  // the failed open is tried again, silently
     }
-    EXPECT_EQ(countOf(testing::readFile(logPath), "(5.24.04)"), 2u);
+    const std::string failed = line("ERROR   ", "(5.24.04)", "(Message not found.)");
+    EXPECT_EQ(testing::maskLogTimes(testing::readFile(logPath)), loggedWhole({failed, failed}));
 }
 
 }  // namespace
