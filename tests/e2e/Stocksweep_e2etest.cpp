@@ -85,6 +85,18 @@ std::string maskedLog(const std::string& text, const std::string& rootPath,
     return masked;
 }
 
+// The lines of catalogue messages in a log, in order, each without its line feed.
+std::vector<std::string> catalogueLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        for (const char* severity : {"NOTICE ", "WARNING ", "ERROR ", "CRITICAL ", "FATAL "}) {
+            if (line.rfind(severity, 0) == 0) lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
 // `text` with each line feed preceded by a carriage return, as the log writes lines.
 std::string withCrLf(const std::string& text) {
     std::string result;
@@ -412,14 +424,7 @@ debug-1  <time> (5.24)    <id>: LoggerUnit: Destroyed logger for the Stocksweep 
                   testing::closeNoteMasked(logPath, "Quitting Logger Agent"));
 
     // Every catalogue message of the log went to the core service too, in order.
-    std::vector<std::string> logged;
-    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
-         start = end + 1) {
-        const std::string line = text.substr(start, end - start);
-        for (const char* severity : {"NOTICE ", "WARNING ", "ERROR ", "CRITICAL ", "FATAL "}) {
-            if (line.rfind(severity, 0) == 0) logged.push_back(line);
-        }
-    }
+    const std::vector<std::string> logged = catalogueLines(text);
     const std::vector<std::string> frames = core.readAll();
     ASSERT_EQ(frames.size(), logged.size()) << text;
     ASSERT_GE(frames.size(), 2u);
@@ -436,26 +441,46 @@ TEST_F(Stocksweep, StartUpFailuresEndWithExitCodeOneAndNoDataFile) {
     const std::string enabled =
         "  scan () = '' { start-menu (Bool) = false {} registry () = '' {\n"
         "    HKEY_CURRENT_USER (Bool) = true {} } } }\n";
+    // A FATAL line of the module, masked as maskedLog shows it, with its line end.
+    const auto fatal = [](const std::string& number, const std::string& text) {
+        return "FATAL    <time> (5.24." + number + ") <id>: " + text + "\r";
+    };
+    const std::string noRegistry =
+        fatal("03", "Cannot read the configuration key \"stocksweep.scan.registry\".");
     const struct {
         const char* name;
-        std::string stocksweep;  // the body of the "stocksweep" entry, its "}" included
-        std::string logged;
+        std::string stocksweep;           // the body of the "stocksweep" entry, its "}" included
+        std::vector<std::string> logged;  // the run's catalogue lines
     } cases[] = {
         {"no-root",
          "  scan () = '' { start-menu (Bool) = true {} registry () = '' {\n"
          "    HKEY_LOCAL_MACHINE (Bool) = false {} HKEY_USERS (Bool) = false {} } } }\n",
-         "Cannot read the configuration key \"stocksweep.scan.registry\"."},
+         {noRegistry}},
         {"no-start-menu",
          "  scan () = '' { registry () = '' { HKEY_CURRENT_USER (Bool) = true {} } } }\n",
-         "Cannot read the configuration key \"stocksweep.scan.start-menu\"."},
-        {"no-working-dir", enabled, "Cannot create the working directory"},
+         {fatal("03", "Cannot read the configuration key \"stocksweep.scan.start-menu\".")}},
+        {"no-working-dir",
+         enabled,
+         {fatal("02",
+                "Cannot create the working directory \"<root>\\blocker\\inventory\\\"; "
+                "no inventory is taken.")}},
         // Run without options: the file of that name in the configuration directory.
-        {"stocksweep", enabled, "Cannot create the working directory \"" + file + "\\default\\\""},
-        {"mapping-unreadable", enabled,
-         "Cannot create the executable name resolver; no inventory is taken."},
+        {"stocksweep",
+         enabled,
+         {fatal("02",
+                "Cannot create the working directory \"<root>\\blocker\\default\\\"; "
+                "no inventory is taken.")}},
+        {"mapping-unreadable",
+         enabled,
+         {fatal("05", "Cannot create the executable name resolver; no inventory is taken.")}},
         // Reported before the catalogue is loaded: by its number, without its text.
-        {"syntax", "  scan () = '' {\n  start-menu (Bool) false {} } }\n", "(5.01.02)"},
+        {"syntax",
+         "  scan () = '' {\n  start-menu (Bool) false {} } }\n",
+         {"ERROR    <time> (5.01.02) <id>: (Message not found.) Parameters: "
+          "<root>\\Configuration\\syntax.conf  Configuration: Error in conf file. (Code: 1.1)  \r",
+          noRegistry}},
     };
+    std::string syntaxRun;
     for (const auto& c : cases) {
         const std::string name = c.name;
         const std::string work = name == "no-working-dir" ? file + "\\inventory\\"
@@ -466,15 +491,22 @@ TEST_F(Stocksweep, StartUpFailuresEndWithExitCodeOneAndNoDataFile) {
                                     "stocksweep () = '' {\n  working-dir (DirName) = '" +
                                         confPath(work) + "' {}\n" + c.stocksweep,
                                     name == "mapping-unreadable" ? unreadable.dir() : "");
+        const size_t before = testing::rawExists(logDir + kLogFile) ? log().size() : 0;
         // "-c" glued to the quoted path, or nothing for the default file.
         EXPECT_EQ(runProgram(name == "stocksweep" ? "" : "-c\"" + conf + "\""), 1u) << c.name;
         EXPECT_TRUE(dataFiles(work).empty()) << c.name;
-        const std::string text = log();
-        EXPECT_NE(text.find(c.logged), std::string::npos) << c.name << "\n" << text;
-        EXPECT_EQ(text.find("Inventory scan started."), std::string::npos) << c.name;
+        // No "Inventory scan started.", no second failure.
+        const std::string run = log().substr(before);
+        EXPECT_EQ(catalogueLines(maskedLog(run, root.path(), scan.path())), c.logged)
+            << c.name << "\n"
+            << run;
+        if (name == "syntax") syntaxRun = run;
     }
     // The syntax error names its line (the sixth of the file).
-    EXPECT_NE(log().find(", line 6."), std::string::npos) << log();
+    EXPECT_NE(
+        syntaxRun.find("ConfReader: Configuration: Error in conf file. (Code: 1.1), line 6.\r\n"),
+        std::string::npos)
+        << syntaxRun;
 }
 
 }  // namespace
