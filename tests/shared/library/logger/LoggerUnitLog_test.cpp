@@ -3,7 +3,7 @@
 #include "shared/library/config/ConfTree.h"
 #include "shared/library/logger/LoggerCentre.h"
 #include "shared/library/logger/LoggerUnit.h"
-#include "tests/support/ConfLogChain.h"
+#include "tests/support/RecordingChain.h"
 #include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
