@@ -15,8 +15,8 @@
 namespace Velmar {
 namespace testing {
 
-// A path as a quoted configuration value: backslashes doubled, since in quoted
-// text a backslash escapes the character after it.
+// A path as a configuration value: backslashes doubled, since a value's
+// backslash drops the character after it ("\\" reads as one backslash).
 inline std::string confPath(const std::string& path) {
     std::string text;
     for (char c : path) {
