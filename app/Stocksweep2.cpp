@@ -7,7 +7,7 @@
 #include "naming/MappingLoader.h"
 #include "scan/SMScan.h"
 #include "scan/StocksweepMessages.h"
-#include "shared/library/common/ConfReader.h"
+#include "shared/library/config/ConfReader.h"
 #include "shared/library/common/Exception.h"
 #include "shared/library/common/FileOps.h"
 #include "shared/library/common/FileUtils.h"

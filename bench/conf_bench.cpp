@@ -5,12 +5,12 @@
 //
 // Usage: conf_bench [repetitions]   (default 5; the best wall-clock time and the
 // mean CPU time are printed)
-#include "shared/library/common/ConfParser.h"
-#include "shared/library/common/ConfTree.h"
+#include "shared/library/config/ConfParser.h"
+#include "shared/library/config/ConfTree.h"
 
 #ifdef _WIN32
 #include "shared/library/common/win32/WinApi.h"
-#include "shared/library/common/ConfReader.h"
+#include "shared/library/config/ConfReader.h"
 #include "shared/library/common/FileUtils.h"
 #include "shared/library/logger/LogSettings.h"
 #include "shared/library/logger/LoggerCentre.h"

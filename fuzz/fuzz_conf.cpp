@@ -2,9 +2,9 @@
 // Tokens must cover the text exactly, in order, without empty tokens; a build
 // must never crash, whatever the nesting or the bytes; every lookup must end
 // (references that refer to themselves included) and answer a known code.
-#include "shared/library/common/ConfParser.h"
-#include "shared/library/common/ConfSearcher.h"
-#include "shared/library/common/ConfTree.h"
+#include "shared/library/config/ConfParser.h"
+#include "shared/library/config/ConfSearcher.h"
+#include "shared/library/config/ConfTree.h"
 #include "shared/library/common/Tokenizer.h"
 
 #include <cstddef>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "naming/ExeFinder.h"
-#include "shared/library/common/ConfReader.h"
+#include "shared/library/config/ConfReader.h"
 #include "shared/library/common/Log.h"
 #include "shared/library/common/SmartPointer.h"
 

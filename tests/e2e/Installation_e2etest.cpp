@@ -4,7 +4,7 @@
 // program and the configuration reader log; the sample mapping file is inert
 // as shipped and its examples are valid rules once uncommented.
 #include "naming/MappingParser.h"
-#include "shared/library/common/ConfReader.h"
+#include "shared/library/config/ConfReader.h"
 #include "shared/library/common/TimeSpan.h"
 #include "shared/library/logger/LogCommons.h"
 #include "shared/library/logger/LoggerCentre.h"

@@ -1,7 +1,7 @@
 // Support for tests of the configuration code: a one-line rendering of a tree.
 #pragma once
 
-#include "shared/library/common/DOMNode.h"
+#include "shared/library/config/DOMNode.h"
 
 #include <string>
 

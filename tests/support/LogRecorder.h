@@ -1,14 +1,14 @@
 // A logger unit whose lines are kept, for tests that compare what a unit
 // wrote through a class-wide or passed-in logger: each line is
 // "D<level> <text>" or "E<module>.<number> <parameters joined by |>" (see
-// ConfLogChain.h), and the unit's own "Created logger" line is dropped.
+// RecordingChain.h), and the unit's own "Created logger" line is dropped.
 #pragma once
 
 #include "shared/library/logger/LogCommons.h"
 #include "shared/library/logger/LogSettings.h"
 #include "shared/library/logger/LoggerUnit.h"
 #include "shared/library/logger/LoggerUnitLog.h"
-#include "tests/support/ConfLogChain.h"
+#include "tests/support/RecordingChain.h"
 
 #include <memory>
 #include <string>

@@ -88,100 +88,42 @@ FilePlain::~FilePlain() {
     }
 }
 
+// Undoes what the steps of an open have done when one of them throws.
+class FilePlain::OpenUndo {
+public:
+    explicit OpenUndo(FilePlain& file) : file_(file) {}
+    ~OpenUndo() {
+        if (armed_) file_.undoOpen();
+    }
+    OpenUndo(const OpenUndo&) = delete;
+    OpenUndo& operator=(const OpenUndo&) = delete;
+    void dismiss() { armed_ = false; }
+
+private:
+    FilePlain& file_;
+    bool armed_ = true;
+};
+
 void FilePlain::open(uint16_t flags) {
     if (!closed_) VELMAR_THROW(FileException, FileException::FL_IS_OPEN, "");
-
-    const bool read = (flags & Read) != 0;
+    if (refusedCombination(flags)) {
+        VELMAR_THROW(FileException, FileException::FL_ACCESS_COMB, "");
+    }
     const bool write = (flags & Write) != 0;
-    if (read && !write && (flags & (Truncate | kUnnamedFlag | Append)) != 0) {
-        VELMAR_THROW(FileException, FileException::FL_ACCESS_COMB, "");
-    }
-    if ((flags & Truncate) != 0 && (flags & Append) != 0) {
-        VELMAR_THROW(FileException, FileException::FL_ACCESS_COMB, "");
-    }
-    if (!read && !write) VELMAR_THROW(FileException, FileException::FL_ACCESS_COMB, "");
-    if (read && !write && !pathExists(path_)) {
+    if (!write && !pathExists(path_)) {
         VELMAR_THROW(FileException, FileException::FL_EXISTS_NOT,
                      path_ + "-->File does not exist.");
     }
 
     useTemp_ = false;
-    std::string target = path_;
+    OpenUndo undo(*this);
     if (write && (flags & NoLock) == 0) {
-        try {
-            lock_ = std::make_unique<LockFile>(path_);
-        } catch (const std::bad_alloc&) {
-            VELMAR_THROW(FileException, FileException::FL_MEM, "");
-        }
         const bool direct = (flags & Direct) != 0;
-        // The claim comes first: the copy below must be made of a file that no
-        // other writer of the suite can replace meanwhile.
-        switch (lock_->claim(lockTimeout(), !direct)) {
-            case LockFile::ClaimResult::kClaimed: break;
-            case LockFile::ClaimResult::kHeldByOther:
-                lock_.reset();
-                VELMAR_THROW(FileException, FileException::FL_IS_LOCKED, "");
-            case LockFile::ClaimResult::kFailed: {
-                const std::string detail =
-                    lock_->lockPath() + " (#" + std::to_string(lock_->systemError()) + ")";
-                lock_.reset();
-                VELMAR_THROW(FileException, FileException::FL_CANNOT_LOCK, detail);
-            }
-        }
-        if (!direct) {
-            target = tempPath();
-            useTemp_ = true;
-            if (pathExists(path_)) {
-                // The copy only matters when the old content is kept: then a
-                // failed copy would replace the file by a part of it on close.
-                const bool keepsContent =
-                    (flags & Append) != 0 || (read && (flags & Truncate) == 0);
-                if (!copyFile(path_, target, true) && keepsContent) {
-                    deleteFile(target);
-                    useTemp_ = false;
-                    lock_.reset();
-                    VELMAR_THROW(FileException, FileException::FL_CANNOT_COPY, path_);
-                }
-            } else if (pathExists(target)) {
-                // A copy left by an earlier run must not become the start of
-                // a file that does not exist.
-                deleteFile(target);
-            }
-            // Held only after the copy, so that the copy never reads a file that
-            // this process holds open for writing.
-            if (!lock_->holdGuarded()) {
-                deleteFile(target);
-                useTemp_ = false;
-                lock_.reset();
-                VELMAR_THROW(FileException, FileException::FL_CANNOT_LOCK, "");
-            }
-        }
+        claim(direct);
+        if (!direct) makeCopy(flags);
     }
-
-    int32_t mode = BasicFile::kRead;
-    if (write && !read) {
-        mode = (flags & Append) != 0 ? BasicFile::kAppend : BasicFile::kWrite;
-    } else if (write && read) {
-        if ((flags & Append) != 0) {
-            mode = BasicFile::kAppendUpdate;
-        } else if ((flags & Truncate) != 0) {
-            mode = BasicFile::kWriteUpdate;
-        } else {
-            mode = BasicFile::kReadUpdate;
-        }
-    }
-
-    int32_t error = BasicFile::kNoError;
-    if (sharing_ == Sharing::kAll) {
-        error = openSharedStream(target, mode);
-    } else if (!file_.open(target, mode)) {
-        error = file_.lastError();
-    }
-    if (error != BasicFile::kNoError) {
-        abandon();
-        VELMAR_THROW(FileException, FileException::FL_CANNOT_OPEN,
-                     path_ + " (#" + std::to_string(error) + ")");
-    }
+    openStream(useTemp_ ? tempPath() : path_, modeFor(flags));
+    undo.dismiss();
 
     closed_ = false;
     openFlags_ = flags;
@@ -190,6 +132,74 @@ void FilePlain::open(uint16_t flags) {
     openExceptions_ = std::uncaught_exceptions();
     position_ = 0;
     if ((flags & Append) != 0 && file_.seek(0, 2)) position_ = std::max<int64_t>(file_.tell(), 0);
+}
+
+bool FilePlain::refusedCombination(uint16_t flags) {
+    const bool read = (flags & Read) != 0;
+    const bool write = (flags & Write) != 0;
+    if (!read && !write) return true;
+    if ((flags & Truncate) != 0 && (flags & Append) != 0) return true;
+    return read && !write && (flags & (Truncate | kUnnamedFlag | Append)) != 0;
+}
+
+int32_t FilePlain::modeFor(uint16_t flags) {
+    const bool read = (flags & Read) != 0;
+    if ((flags & Write) == 0) return BasicFile::kRead;
+    if ((flags & Append) != 0) return read ? BasicFile::kAppendUpdate : BasicFile::kAppend;
+    if (!read) return BasicFile::kWrite;
+    return (flags & Truncate) != 0 ? BasicFile::kWriteUpdate : BasicFile::kReadUpdate;
+}
+
+void FilePlain::claim(bool direct) {
+    std::unique_ptr<LockFile> lock;
+    try {
+        lock = std::make_unique<LockFile>(path_);
+    } catch (const std::bad_alloc&) {
+        VELMAR_THROW(FileException, FileException::FL_MEM, "");
+    }
+    // The claim comes first: the copy must be made of a file that no other
+    // writer of the suite can replace meanwhile.
+    switch (lock->claim(lockTimeout(), !direct)) {
+        case LockFile::ClaimResult::kClaimed: lock_ = std::move(lock); return;
+        case LockFile::ClaimResult::kHeldByOther:
+            VELMAR_THROW(FileException, FileException::FL_IS_LOCKED, "");
+        case LockFile::ClaimResult::kFailed:
+            VELMAR_THROW(FileException, FileException::FL_CANNOT_LOCK,
+                         lock->lockPath() + " (#" + std::to_string(lock->systemError()) + ")");
+    }
+}
+
+void FilePlain::makeCopy(uint16_t flags) {
+    useTemp_ = true;
+    if (pathExists(path_)) {
+        // The copy only matters when the old content is kept: then a failed
+        // copy would replace the file by a part of it on close.
+        const bool keepsContent =
+            (flags & Append) != 0 || ((flags & Read) != 0 && (flags & Truncate) == 0);
+        if (!copyFile(path_, tempPath(), true) && keepsContent) {
+            VELMAR_THROW(FileException, FileException::FL_CANNOT_COPY, path_);
+        }
+    } else if (pathExists(tempPath())) {
+        // A copy left by an earlier run must not become the start of a file
+        // that does not exist.
+        deleteFile(tempPath());
+    }
+    // Held only after the copy, so that the copy never reads a file that this
+    // process holds open for writing.
+    if (!lock_->holdGuarded()) VELMAR_THROW(FileException, FileException::FL_CANNOT_LOCK, "");
+}
+
+void FilePlain::openStream(const std::string& target, int32_t mode) {
+    int32_t error = BasicFile::kNoError;
+    if (sharing_ == Sharing::kAll) {
+        error = openSharedStream(target, mode);
+    } else if (!file_.open(target, mode)) {
+        error = file_.lastError();
+    }
+    if (error != BasicFile::kNoError) {
+        VELMAR_THROW(FileException, FileException::FL_CANNOT_OPEN,
+                     path_ + " (#" + std::to_string(error) + ")");
+    }
 }
 
 int32_t FilePlain::openSharedStream(const std::string& target, int32_t mode) {
@@ -250,15 +260,26 @@ bool FilePlain::pathNamesOpenFile() const {
            openIdentity_.indexLow == identity.indexLow;
 }
 
-void FilePlain::abandon() {
+void FilePlain::removeWhatOpenMade() {
     file_.close();
-    // What the open made is removed while the claim still keeps other writers
-    // out; the hold creates the real file when it is missing.
+    // Removed while the claim still keeps other writers out; the hold created
+    // the real file when it was missing.
     const bool existed = lock_ ? lock_->existedAtStart() : true;
     if (lock_) lock_->releaseGuarded();
     if (!existed) deleteFile(path_);
     if (useTemp_ && pathExists(tempPath())) deleteFile(tempPath());
     useTemp_ = false;
+}
+
+void FilePlain::undoOpen() {
+    removeWhatOpenMade();
+    // A lock file that cannot be removed expires; the failed open is what
+    // the caller must hear of.
+    lock_.reset();
+}
+
+void FilePlain::abandon() {
+    removeWhatOpenMade();
     closed_ = true;
     openFlags_ = 0;
     position_ = 0;

@@ -91,11 +91,29 @@ public:
     bool pathNamesOpenFile() const;
 
 private:
+    class OpenUndo;
+
+    // The steps of open. A flag combination that open refuses (needs no file system).
+    static bool refusedCombination(uint16_t flags);
+    // The BasicFile mode (1 to 6) of an accepted flag combination.
+    static int32_t modeFor(uint16_t flags);
+    // Takes the lock file's claim (with the hold of the real file to come
+    // unless `direct`); lock_ is set only when the claim is this object's.
+    void claim(bool direct);
+    // Makes the ".tmp" copy the open works on, then holds the real file.
+    void makeCopy(uint16_t flags);
+    void openStream(const std::string& target, int32_t mode);
+    // Closes the stream, drops the hold and removes the copy and a real file
+    // that the hold created. Never throws.
+    void removeWhatOpenMade();
+    // What OpenUndo does: removeWhatOpenMade, then the claim is dropped.
+    void undoOpen();
+
     std::string tempPath() const { return path_ + ".tmp"; }
     void requireOpen() const;
     void requireReadable() const;
     [[noreturn]] void raiseWriteFailure(uint32_t code) const;
-    // Closes the stream and releases the lock, removing what the open made.
+    // removeWhatOpenMade, then the file is closed and the lock released.
     void abandon();
     // Releases and drops the lock; code 16 (detail: the lock path and the
     // Windows error) when its lock file could not be removed.

@@ -1,7 +1,7 @@
 // The second set-up of the logging layer, from the configuration.
 #include "shared/library/logger/LoggingSetup.h"
 
-#include "shared/library/common/ConfReader.h"
+#include "shared/library/config/ConfReader.h"
 #include "shared/library/common/FileOps.h"
 #include "shared/library/common/FileUtils.h"
 #include "shared/library/logger/LogCommons.h"

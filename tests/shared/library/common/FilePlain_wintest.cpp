@@ -6,6 +6,7 @@
 #include "shared/library/common/LockFile.h"
 #include "shared/library/common/LockRecord.h"
 #include "shared/library/common/win32/WinHandle.h"
+#include "tests/support/ScratchDirTest.h"
 #include "tests/support/WinTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -22,23 +23,20 @@ namespace {
 
 using testing::rawExists;
 using testing::readFile;
-using testing::ScratchDir;
 using testing::writeFile;
 
-// Each test works in a scratch directory of its own under the temporary directory.
-class FilePlainTest : public ::testing::Test {
+// Each test works in a scratch directory of its own, without waiting for locks.
+class FilePlainTest : public testing::ScratchDirTest {
 protected:
-    void SetUp() override { FileBase::setDefaultLockTimeout(TimeSpan(0)); }
+    FilePlainTest() : ScratchDirTest("stocksweep-filetest") {}
+    void SetUp() override {
+        ScratchDirTest::SetUp();
+        FileBase::setDefaultLockTimeout(TimeSpan(0));
+    }
     void TearDown() override {
         FileBase::setDefaultLockTimeout(TimeSpan(0));
-        scratch_.remove();
-        EXPECT_FALSE(rawExists(dir_));
+        ScratchDirTest::TearDown();
     }
-
-    std::string at(const std::string& name) const { return dir_ + "\\" + name; }
-
-    ScratchDir scratch_{"stocksweep-filetest"};
-    const std::string dir_ = scratch_.dir();
 };
 
 // Runs `action` and returns the FileException it raised; fails the test when none came.

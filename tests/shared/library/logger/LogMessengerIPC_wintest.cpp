@@ -2,7 +2,6 @@
 
 #include "shared/library/common/Exception.h"
 #include "shared/library/common/SystemInfo.h"
-#include "shared/library/common/win32/MailSlot.h"
 #include "shared/library/logger/LoggerAgentFile.h"
 #include "shared/library/logger/LoggerCentre.h"
 #include "shared/library/logger/LoggerUnit.h"
@@ -38,12 +37,11 @@ std::string maskFrame(const std::string& frame) {
     return masked + frame.substr(start);
 }
 
-size_t countOf(const std::string& text, const std::string& piece) {
-    size_t count = 0;
-    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) {
-        ++count;
-    }
-    return count;
+// A log line of the Stocksweep module's unit, as maskLogTimes shows it;
+// `code` is "(5.24)" padded for a debug line.
+std::string line(const std::string& severity, const std::string& code, const std::string& text) {
+    return severity + " <time> " + code + " " + std::to_string(::GetCurrentThreadId()) + ": " +
+           text + "\r\n";
 }
 
 // A chain of unit, centre, forwarding messenger and file agent on a scratch
@@ -69,6 +67,18 @@ protected:
         agent->setFile(logPath);
         return std::make_shared<LoggerCentre>(5,
                                               std::make_shared<LogMessengerIPC>(agent, endpoint));
+    }
+
+    // The whole log file of one unit's life that wrote `lines`.
+    std::string loggedWhole(const std::vector<std::string>& lines) const {
+        std::string text =
+            testing::openNoteMasked(logPath) +
+            line("debug-1 ", "(5.24)   ", "LoggerUnit: Created logger for the Stocksweep module.");
+        for (const std::string& one : lines) text += one;
+        return text +
+               line("debug-1 ", "(5.24)   ",
+                    "LoggerUnit: Destroyed logger for the Stocksweep module.") +
+               testing::closeNoteMasked(logPath, "Quitting Logger Agent");
     }
 
     RotationSettings saved;
@@ -105,11 +115,12 @@ TEST_F(LogForwarding, EachCatalogueMessagePassingTheThresholdSendsOneFrame) {
               "2\x1c"
               "sdisk\x1an90\x1a\x1c<id>\x1c"
               "3\x1c\x1b\0"s);
-    const std::string log = testing::readFile(logPath);
-    EXPECT_EQ(countOf(log, "(5.24.01)"), 0u);
-    EXPECT_EQ(countOf(log, "(5.24.02)"), 1u);
-    EXPECT_EQ(countOf(log, "(5.24.03)"), 1u);
-    EXPECT_EQ(countOf(log, ": a debug line\r\n"), 1u);
+    EXPECT_EQ(testing::maskLogTimes(testing::readFile(logPath)),
+              loggedWhole({
+                  line("WARNING ", "(5.24.02)", "(Message not found.)"),
+                  line("debug-1 ", "(5.24)   ", "a debug line"),
+                  line("ERROR   ", "(5.24.03)", "(Message not found.) Parameters: disk  90  "),
+              }));
 }
 
 TEST_F(LogForwarding, WithoutAReaderTheLineIsStillWrittenAndTheCallSucceeds) {
@@ -121,62 +132,8 @@ TEST_F(LogForwarding, WithoutAReaderTheLineIsStillWrittenAndTheCallSucceeds) {
         EXPECT_TRUE(unit.error(4));
         EXPECT_TRUE(unit.error(4));  // the failed open is tried again, silently
     }
-    EXPECT_EQ(countOf(testing::readFile(logPath), "(5.24.04)"), 2u);
-}
-
-TEST(MailSlotSend, FailuresRaiseTheirIPCExceptionCodes) {
-    testing::MailslotReader unused("StocksweepSlotTest");
-    struct Case {
-        int32_t role;
-        std::string name;
-        uint32_t code;
-    };
-    const Case cases[] = {
-        {IPC::kReceive, unused.name(), IPCException::IC_NOT_SENDER},
-        {IPC::kSendLocal, unused.name() + "-absent", IPCException::IC_CANNOT_SEND},
-    };
-    for (const Case& c : cases) {
-        MailSlot slot(c.role, c.name);
-        try {
-            slot.send("text");
-            ADD_FAILURE() << "no exception for " << c.name;
-        } catch (const IPCException& e) {
-            EXPECT_EQ(e.code(), c.code);
-            if (c.code == IPCException::IC_CANNOT_SEND) {
-                // The system's message, without its line end.
-                ASSERT_FALSE(e.message().empty());
-                EXPECT_GE(static_cast<unsigned char>(e.message().back()), ' ');
-            }
-        }
-        EXPECT_FALSE(slot.isOpen());
-    }
-    EXPECT_EQ(MailSlot::pathFor(IPC::kSendDomain, "Velmar_Core"), "\\\\*\\mailslot\\Velmar_Core");
-}
-
-// A send lock that another process keeps costs the message after a bounded
-// wait, never the call: the failure is the send failure of every other cause,
-// and the handle stays open for the next message.
-TEST(MailSlotSend, ASendLockThatCannotBeHadDropsTheMessage) {
-    testing::MailslotReader reader("StocksweepSlotLockTest");
-    const std::string lockName = reader.name() + "-lock";
-    MailSlot slot(IPC::kSendLocal, reader.name(), lockName);
-    {
-        testing::ChildProcess holder(testing::testProgramDir() + "monopoly_probe.exe",
-                                     "hold " + lockName);
-        ASSERT_EQ(holder.readLine(), "held");
-        try {
-            slot.send("dropped");
-            ADD_FAILURE() << "no exception while the lock is held";
-        } catch (const IPCException& e) {
-            EXPECT_EQ(e.code(), IPCException::IC_CANNOT_SEND);
-            EXPECT_EQ(e.message(), "Error 258");
-        }
-        EXPECT_TRUE(slot.isOpen());
-        holder.closeInput();
-        EXPECT_EQ(holder.wait(), 0u);
-    }
-    slot.send("sent");
-    EXPECT_EQ(reader.readAll(), std::vector<std::string>{"sent"s + '\0'});
+    const std::string failed = line("ERROR   ", "(5.24.04)", "(Message not found.)");
+    EXPECT_EQ(testing::maskLogTimes(testing::readFile(logPath)), loggedWhole({failed, failed}));
 }
 
 }  // namespace

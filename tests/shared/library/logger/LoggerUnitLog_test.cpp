@@ -1,9 +1,9 @@
 #include "shared/library/logger/LoggerUnitLog.h"
 
-#include "shared/library/common/ConfTree.h"
+#include "shared/library/config/ConfTree.h"
 #include "shared/library/logger/LoggerCentre.h"
 #include "shared/library/logger/LoggerUnit.h"
-#include "tests/support/ConfLogChain.h"
+#include "tests/support/RecordingChain.h"
 #include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>

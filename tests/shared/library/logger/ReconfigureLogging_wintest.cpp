@@ -1,4 +1,4 @@
-#include "shared/library/common/ConfReader.h"
+#include "shared/library/config/ConfReader.h"
 #include "shared/library/common/FileUtils.h"
 #include "shared/library/logger/LogMessenger.h"
 #include "shared/library/logger/LogRotation.h"
@@ -7,6 +7,7 @@
 #include "shared/library/logger/LoggerAgent.h"
 #include "shared/library/logger/LoggerCentre.h"
 
+#include "tests/support/SuiteConfiguration.h"
 #include "tests/support/WinTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -60,8 +61,7 @@ TEST(ReconfigureLogging, AppliesEachKeyOrItsFallback) {
         // Nothing configured: every fallback; the rotation scheme and the size
         // in force stay (a size of 0 would rotate at every line).
         {"", kRotateSize, 3, 4, 7, "", kTimeModeLocal, kRotateSize, false, 0, 7, 0, 0},
-        {"Velmar () = '' { directories () = '' { log (DirName) = '" + logDir +
-             "' {} } }\n"
+        {testing::directoriesEntry({{"log", logDir}}) +
              "log () = '' { time (String) = zulu {} global () = '' {\n"
              "  severity (String) = ERROR {} debug-level (Integer) = 3 {} }\n"
              "  rotation () = '' { scheme (String) = 'time,init' {} time (TimeSpan) = PT1H {}\n"

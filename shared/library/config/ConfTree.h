@@ -7,7 +7,7 @@
 // stored back.
 #pragma once
 
-#include "shared/library/common/DOMNode.h"
+#include "shared/library/config/DOMNode.h"
 #include "shared/library/common/Log.h"
 #include "shared/library/common/TimeSpan.h"
 

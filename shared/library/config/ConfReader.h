@@ -4,7 +4,7 @@
 // "Configuration".
 #pragma once
 
-#include "shared/library/common/ConfTree.h"
+#include "shared/library/config/ConfTree.h"
 #include "shared/library/common/Monopoly.h"
 #include "shared/library/common/SmartPointer.h"
 #include "shared/library/logger/LoggerUnitLog.h"

@@ -1,5 +1,4 @@
-#include "shared/library/common/ConfSearcher.h"
-#include "shared/library/common/DOMNode.h"
+#include "shared/library/config/ConfSearcher.h"
 #include "shared/library/common/Tokenizer.h"
 
 #include <gtest/gtest.h>
@@ -79,57 +78,6 @@ TEST(ConfSearcher, FindTokenEndStopsAtTheLimitAndSkipBlanksStopsAtLineFeeds) {
     EXPECT_EQ(passed, 3u);
     EXPECT_EQ(searcher.skipBlanks("a  ", passed, 1, 10), StringSearcher::npos);
     EXPECT_EQ(passed, 2u);
-}
-
-TEST(Tokenizer, ReportsPositionsAndFailsWithoutTextOrSearcher) {
-    ConfSearcher searcher;
-    const std::string text = "ab  cd";
-    Tokenizer tokenizer(&text, &searcher);
-    Token token;
-    ASSERT_TRUE(tokenizer.nextToken(token));
-    ASSERT_TRUE(tokenizer.nextToken(token));
-    EXPECT_EQ(tokenizer.previousPosition(), 2u);
-    EXPECT_EQ(tokenizer.position(), 4u);
-
-    Tokenizer noText(nullptr, &searcher);
-    Tokenizer noSearcher(&text, nullptr);
-    token.set("kept", true);
-    EXPECT_FALSE(noText.nextToken(token));
-    EXPECT_FALSE(noSearcher.nextToken(token));
-    EXPECT_EQ(token.text(), "kept");
-}
-
-TEST(DOMNode, SetValueKeepsABackslashAndDropsTheCharacterAfterIt) {
-    struct Case {
-        std::string in;
-        std::string out;
-    };
-    const Case cases[] = {
-        {"C:\\\\dir", "C:\\dir"}, {"C:\\dir", "C:\\ir"}, {"a\\'b", "a\\b"},
-        {"end\\", "end\\"},       {"\\\\\\\\", "\\\\"},  {"plain", "plain"},
-    };
-    for (const Case& c : cases) {
-        DOMNode node("n");
-        node.setValue(c.in);
-        EXPECT_EQ(node.value(), c.out) << c.in;
-    }
-}
-
-TEST(DOMNode, FreesDeepAndWideTreesOnASmallStack) {
-    // A chain of 100,000 nested nodes, each with a sibling after it: a
-    // recursive destructor would need a frame per node.
-    const int kDepth = 100000;
-    auto root = std::make_unique<DOMNode>("Root");
-    DOMNode* parent = root.get();
-    for (int i = 0; i < kDepth; ++i) {
-        auto child = std::make_unique<DOMNode>("c");
-        DOMNode* next = child.get();
-        parent->addChild(std::move(child));
-        parent->addChild(std::make_unique<DOMNode>("s"));
-        parent = next;
-    }
-    EXPECT_EQ(root->firstChild()->nextSibling()->name(), "s");
-    root.reset();  // would overflow the stack if freed recursively
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-#include "shared/library/common/ConfParser.h"
+#include "shared/library/config/ConfParser.h"
 
-#include "shared/library/common/ConfSearcher.h"
+#include "shared/library/config/ConfSearcher.h"
 #include "shared/library/common/Exception.h"
 #include "shared/library/common/FileUtils.h"
 

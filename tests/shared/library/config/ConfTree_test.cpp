@@ -1,4 +1,4 @@
-#include "shared/library/common/ConfTree.h"
+#include "shared/library/config/ConfTree.h"
 
 #include "tests/support/ConfTestSupport.h"
 #include "tests/support/RecordingLog.h"

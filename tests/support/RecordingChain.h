@@ -1,9 +1,9 @@
-// A real logging chain for tests of the configuration reader: a messenger that
-// reads each record text back and keeps it as one line,
+// A real logging chain for tests: a messenger that reads each record text
+// back and keeps it as one line,
 //   debug:      "D<level> <text>"
 //   catalogue:  "E<module>.<number> <parameter texts joined by |>"
-// so that what the reader logged through its logger unit can be compared as a
-// whole with the lines of ConfLogRecorder.
+// so that what a logger unit wrote (the configuration reader's, or one of
+// LogRecorder) can be compared as a whole.
 #pragma once
 
 #include "shared/library/common/SmartPointer.h"

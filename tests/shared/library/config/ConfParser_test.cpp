@@ -1,4 +1,4 @@
-#include "shared/library/common/ConfParser.h"
+#include "shared/library/config/ConfParser.h"
 
 #include "tests/support/ConfTestSupport.h"
 #include "tests/support/RecordingLog.h"

@@ -1,6 +1,6 @@
-#include "shared/library/common/ConfTree.h"
+#include "shared/library/config/ConfTree.h"
 
-#include "shared/library/common/ConfParser.h"
+#include "shared/library/config/ConfParser.h"
 #include "shared/library/common/Exception.h"
 #include "shared/library/common/FileUtils.h"
 #include "shared/library/common/IntegerText.h"

@@ -6,7 +6,7 @@
 // so line breaks carry no meaning; comments are tokens like any other.
 #pragma once
 
-#include "shared/library/common/DOMNode.h"
+#include "shared/library/config/DOMNode.h"
 #include "shared/library/common/Log.h"
 #include "shared/library/common/Tokenizer.h"
 

@@ -1,8 +1,8 @@
-#include "shared/library/common/ConfReader.h"
+#include "shared/library/config/ConfReader.h"
 
 #include "shared/library/common/Exception.h"
 #include "shared/library/logger/LogSettings.h"
-#include "tests/support/ConfLogChain.h"
+#include "tests/support/RecordingChain.h"
 #include "tests/support/ConfTestSupport.h"
 #include "tests/support/WinTestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "shared/library/common/ConfSearcher.h"
+#include "shared/library/config/ConfSearcher.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "shared/library/common/DOMNode.h"
+#include "shared/library/config/DOMNode.h"
 
 #include <utility>
 

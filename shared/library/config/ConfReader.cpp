@@ -1,6 +1,6 @@
-#include "shared/library/common/ConfReader.h"
+#include "shared/library/config/ConfReader.h"
 
-#include "shared/library/common/ConfParser.h"
+#include "shared/library/config/ConfParser.h"
 #include "shared/library/common/Exception.h"
 #include "shared/library/common/FilePlain.h"
 #include "shared/library/logger/LogCommons.h"
