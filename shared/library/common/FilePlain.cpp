@@ -262,8 +262,9 @@ bool FilePlain::pathNamesOpenFile() const {
 
 void FilePlain::removeWhatOpenMade() {
     file_.close();
-    // Removed while the claim still keeps other writers out; the hold created
-    // the real file when it was missing.
+    // Removed while the claim still keeps other writers out. A real file that
+    // was missing at the claim was made by the open: by the hold, or by the
+    // stream of a direct write.
     const bool existed = lock_ ? lock_->existedAtStart() : true;
     if (lock_) lock_->releaseGuarded();
     if (!existed) deleteFile(path_);

@@ -104,7 +104,7 @@ private:
     void makeCopy(uint16_t flags);
     void openStream(const std::string& target, int32_t mode);
     // Closes the stream, drops the hold and removes the copy and a real file
-    // that the hold created. Never throws.
+    // that the open made. Never throws.
     void removeWhatOpenMade();
     // What OpenUndo does: removeWhatOpenMade, then the claim is dropped.
     void undoOpen();
