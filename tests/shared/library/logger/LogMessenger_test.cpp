@@ -74,6 +74,7 @@ TEST_F(LogLine, LevelWordTimeIdThreadAndBody) {
 TEST_F(LogLine, SendFillsCatalogueTextsIn) {
     LogCommons messages;
     messages.insert(24, 3, "Cannot read key \"%s\" (%i).");
+    messages.insert(24, 99999, "never the text of a debug line");
     const std::vector<LogRecord> records = {
         record(LogRecord::kCatalogue, 2, 3,
                (ParamStream() << "Velmar.directories.conf" << 2).str()),
