@@ -295,6 +295,7 @@ TEST(DateTimeText, DateTimeAndFullForms) {
     EXPECT_EQ(t.fullText(true), "2025-07-01T09:08:07Z+00:00");
     t.setZone(oslo);
     EXPECT_EQ(t.fullText(true), "2025-07-01T09:08:07Z+02:00");
+    EXPECT_EQ(t.toCompactText(), "20250701T090807Z");  // UTC whatever the zone
     EXPECT_EQ(t.localDateText(true), "20250701");
     EXPECT_EQ(t.localTimeText(), "11:08:07");
     EXPECT_EQ(t.localTimeText(true), "110807");
@@ -382,6 +383,7 @@ TEST(ZoneGivenAsText, FullNotationOffsetInForceOrMinutes) {
         {"+02:00", summer, 3600, 7200},
         {"+02:00", winter, 7200, 7200},
         {"+0300", summer, 7200, 10800},
+        {"+0300 summer", summer, 7200, 10800},
         {"-05:00xyz", summer, -21600, -18000},
         {"+abcd", winter, 0, 0},
         {"120", summer, 3600, 7200},
