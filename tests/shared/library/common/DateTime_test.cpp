@@ -103,6 +103,10 @@ TEST(ZoneNotation, ParsesOffsetsAndRules) {
         // The parts of a rule may come in any order.
         {"+0100 (+0100 2H6D5W3M-3H6D5W10M)", 3600, 3600, {3, 5, 6, 2}, {10, 5, 6, 3}},
         {"-05:00 (+01:00 3M2W6D2H-11M1W6D2H)", -18000, 3600, {3, 2, 6, 2}, {11, 1, 6, 2}},
+        // The ends of every field's range are in range.
+        {"+01:00 (+01:00 1M1W0D0H-12M5W6D23H)", 3600, 3600, {1, 1, 0, 0}, {12, 5, 6, 23}},
+        // A negative delta: the rules are cut at the "-" after the delta.
+        {"+01:00 (-01:00 10M5W6D3H-3M5W6D2H)", 3600, -3600, {10, 5, 6, 3}, {3, 5, 6, 2}},
         {"+01:00", 3600, 0, {}, {}},
         {"+01:00 (+01:00 3M5W6D2H", 3600, 0, {}, {}},
         {"nonsense", 0, 0, {}, {}},
@@ -195,6 +199,9 @@ TEST(ZoneRules, DaylightSavingInForceNorthAndSouth) {
     ZoneInfo noDelta = oslo;
     noDelta.dstDelta = 0;
     EXPECT_FALSE(noDelta.isDst(utc(2025, 7, 1, 12)));
+    // Forward at 02:00 and back at 03:00 of the same day: the same instant.
+    const ZoneInfo sameRules = ZoneInfo::parse("+01:00 (+01:00 3M5W6D2H-3M5W6D3H)");
+    EXPECT_FALSE(sameRules.isDst(utc(2025, 7, 1, 12)));
     EXPECT_EQ(ZoneInfo().offsetAt(utc(2025, 7, 1, 12)), 0);
     // Hostile record values stay defined at the ends of the range.
     ZoneInfo extreme;
@@ -234,6 +241,9 @@ TEST(DateTimeFloor, OtherSpansTruncateOnTheLocalClock) {
     DateTime t(2025, 5, 5, 12, 45, 10, kolkata, true);
     t.floor(TimeSpan(0, 1, 0, 0), kolkata);
     EXPECT_EQ(localIn(kolkata, t.getSeconds()), "2025-05-05T12:00:00+05:30");
+    DateTime minute(2025, 5, 5, 12, 45, 10, kolkata, true);
+    minute.floor(TimeSpan(60), kolkata);
+    EXPECT_EQ(localIn(kolkata, minute.getSeconds()), "2025-05-05T12:45:00+05:30");
     t.floor(TimeSpan(1), kolkata);
     t.floor(TimeSpan(0), kolkata);
     t.floor(TimeSpan(-3600), kolkata);
@@ -285,6 +295,7 @@ TEST(DateTimeText, DateTimeAndFullForms) {
     EXPECT_EQ(t.fullText(true), "2025-07-01T09:08:07Z+00:00");
     t.setZone(oslo);
     EXPECT_EQ(t.fullText(true), "2025-07-01T09:08:07Z+02:00");
+    EXPECT_EQ(t.toCompactText(), "20250701T090807Z");  // UTC whatever the zone
     EXPECT_EQ(t.localDateText(true), "20250701");
     EXPECT_EQ(t.localTimeText(), "11:08:07");
     EXPECT_EQ(t.localTimeText(true), "110807");
@@ -372,6 +383,7 @@ TEST(ZoneGivenAsText, FullNotationOffsetInForceOrMinutes) {
         {"+02:00", summer, 3600, 7200},
         {"+02:00", winter, 7200, 7200},
         {"+0300", summer, 7200, 10800},
+        {"+0300 summer", summer, 7200, 10800},
         {"-05:00xyz", summer, -21600, -18000},
         {"+abcd", winter, 0, 0},
         {"120", summer, 3600, 7200},

@@ -59,12 +59,14 @@ TEST(ExceptionTrace, KeepsBareUnitNames) {
     ex.addTrace("/home/build/TimeSpan.cpp", 7);
     ex.addTrace("NoFolder.h", 3);
     ex.addTrace("NoExtension", 4);
-    ex.addTrace("dir.v2/Unit", 5);  // the dot stands in a folder, not in the unit name
-    ex.addTrace("", 99);            // adds nothing
+    ex.addTrace("dir.v2/Unit", 5);     // the dot stands in a folder, not in the unit name
+    ex.addTrace("src/Log.v2.cpp", 6);  // only the last dot starts the extension
+    ex.addTrace("src/.cpp", 8);        // all extension: an empty unit name
+    ex.addTrace("", 99);               // adds nothing
     std::vector<std::string> units;
     for (const auto& entry : ex.trace()) units.push_back(entry.unit);
     ASSERT_EQ(units, (std::vector<std::string>{"FileBase", "TimeSpan", "NoFolder", "NoExtension",
-                                               "Unit"}));
+                                               "Unit", "Log.v2", ""}));
     EXPECT_EQ(ex.trace()[0].line, 120);
 }
 

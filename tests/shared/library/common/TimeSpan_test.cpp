@@ -30,6 +30,7 @@ TEST(TimeSpanParse, ReadsTheDigitsBeforeEachLetter) {
         {"P1D2D", 1, 0, 0, 0, false, 86400},   // first occurrence wins
         {"Px12H", 0, 12, 0, 0, false, 43200},  // other characters are not looked at
         {"P-", 0, 0, 0, 0, true, 0},
+        {"PT-1H", 0, 1, 0, 0, false, 3600},    // a minus sign counts only right after the P
         {"P99H", 0, 99, 0, 0, false, 356400},  // no range check
         {"PT0100M", 0, 0, 100, 0, false, 6000},
     };

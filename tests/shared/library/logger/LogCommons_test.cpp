@@ -88,6 +88,7 @@ TEST(Catalogue, LinesOfAModuleFile) {
         {"7: second text for 7", true},
         {"12", true},
         {"-4:negative", true},
+        {"+8:plus", true},
         {"5:a:b", true},
         {"\xA0"
          "9\xFF:\xE9high bytes\xA0",
@@ -101,13 +102,13 @@ TEST(Catalogue, LinesOfAModuleFile) {
         EXPECT_EQ(isMessage, l.counted);
         counted += isMessage;
     }
-    EXPECT_EQ(counted, 9);
+    EXPECT_EQ(counted, 10);
     const struct {
         int32_t number;
         const char* text;
     } stored[] = {
         {0, ""},    {3, "Cannot read %s."}, {7, "trimmed text"}, {12, ""}, {-4, "negative"},
-        {5, "a:b"}, {9, "high bytes"},
+        {5, "a:b"}, {9, "high bytes"},      {8, "plus"},
     };
     EXPECT_EQ(catalogue.size(), sizeof stored / sizeof stored[0]);
     for (const auto& s : stored) {
@@ -119,6 +120,7 @@ TEST(Catalogue, LinesOfAModuleFile) {
     std::string text = "untouched";
     EXPECT_FALSE(catalogue.findMessage(1, 3, text));
     EXPECT_FALSE(catalogue.findMessage(24, 4, text));
+    EXPECT_FALSE(catalogue.findMessage(2, 43, text));  // not message 3 of module 24
     EXPECT_EQ(text, "untouched");
 }
 

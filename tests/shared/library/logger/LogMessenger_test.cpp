@@ -53,6 +53,13 @@ TEST_F(LogLine, LevelWordTimeIdThreadAndBody) {
          "NOTICE   2025-07-01T11:08:07 (5.24.01) 1234: Disk full."},
         {record(LogRecord::kCatalogue, 3, 12, "x"), true,
          "CRITICAL 2025-07-01T11:08:07 (5.24.12) 1234: x"},
+        // A text that arrived from elsewhere may end a value with 0x1B as well.
+        {record(LogRecord::kCatalogue, 1, 5,
+                "sdisk\x1B"
+                "n90\x1A"),
+         false,
+         "WARNING  2025-07-01T11:08:07 (5.24.05) 1234: (Message not found.) "
+         "Parameters: disk  90  "},
         {record(LogRecord::kCatalogue, 9, 100, ""), false,
          "         2025-07-01T11:08:07 (5.24.100) 1234: (Message not found.)"},
         {record(LogRecord::kDebug, 123, 99999, ""), false,
@@ -67,6 +74,7 @@ TEST_F(LogLine, LevelWordTimeIdThreadAndBody) {
 TEST_F(LogLine, SendFillsCatalogueTextsIn) {
     LogCommons messages;
     messages.insert(24, 3, "Cannot read key \"%s\" (%i).");
+    messages.insert(24, 99999, "never the text of a debug line");
     const std::vector<LogRecord> records = {
         record(LogRecord::kCatalogue, 2, 3,
                (ParamStream() << "Velmar.directories.conf" << 2).str()),

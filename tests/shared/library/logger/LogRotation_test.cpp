@@ -37,7 +37,8 @@ TEST(LogRotationNames, RotatedNameCarriesTheLocalOpeningTimeAndTheCounter) {
                                         {"0", "1"},
                                         {"", "1"},
                                         {"x7", "1"},
-                                        {"  9z", "10"}}) {
+                                        {"  9z", "10"},
+                                        {"010", "11"}}) {  // leading zeros: still decimal
         EXPECT_EQ(nextCounterText(counter), next) << counter;
     }
 }
@@ -112,6 +113,14 @@ TEST(LogRotationTime, NextRotationIsThePeriodBoundaryNotBeforeNow) {
         {kRotateTime, 86400, kOpened, 1773010800, kOpened + 86400},
         // Opened a week ago with an hourly period: brought up from now.
         {kRotateTime, 3600, 1772359200, 1772978400, 1772362800},
+        // Now on a boundary: that boundary is the next rotation, not the one after.
+        {kRotateTime, 3600, 1772359200, 1772974800, 1772362800, 1772974800},
+        // A one-second period is not shorter than a second: brought up to now.
+        {kRotateTime, 1, kOpened, kNow, kOpened + 1},
+        // More than a period behind, across the change to summer time on 29
+        // March: truncated again from now, so the boundary is a local midnight
+        // (2026-03-31 00:00 +02:00), not the old one moved on by whole days.
+        {kRotateTime, 86400, 1774695600, 1774908000, 1774782000, 1774864800},
         // A zero period only sets the time, and leaves the base alone.
         {kRotateTime, 0, kOpened, kOpened, kOpened},
         // Without the time bit nothing is computed.
@@ -130,6 +139,19 @@ TEST(LogRotationTime, NextRotationIsThePeriodBoundaryNotBeforeNow) {
         EXPECT_EQ(next.getSeconds(), c.expectedNext) << c.period << " " << c.openSeconds;
         EXPECT_EQ(openSeconds, c.expectedOpen) << c.period << " " << c.openSeconds;
     }
+}
+
+TEST(LogRotationSettings, ArmingTheInitRotationForgetsTheSeenPeriodAndSize) {
+    RotationSettings& settings = rotationSettings();
+    const RotationSettings saved = settings;
+    settings.initPending = false;
+    settings.lastSeenPeriod = TimeSpan(3600);
+    settings.lastSeenSize = 10;
+    armInitRotation();
+    EXPECT_TRUE(settings.initPending);
+    EXPECT_TRUE(settings.lastSeenPeriod.isZero());
+    EXPECT_EQ(settings.lastSeenSize, 0);
+    settings = saved;
 }
 
 }  // namespace

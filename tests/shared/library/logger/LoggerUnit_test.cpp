@@ -86,6 +86,8 @@ TEST_F(Unit, DebugMessagesAtOrBelowTheLevelInAllForms) {
     setDebugLevel(6);  // out of range: unchanged
     LoggerUnit(centre, 1).debug(1, "dropped");
     EXPECT_TRUE(agent->lines.empty());
+    setDebugLevel(5);  // the finest level is in range
+    EXPECT_EQ(debugLevel(), 5);
 }
 
 TEST_F(Unit, CatalogueMessagesAtOrAboveTheThreshold) {

@@ -74,6 +74,7 @@ TEST(SubstituteParameters, PlaceholdersTakeParametersInOrder) {
                      5),
          "\\\\ b"},
         {"%s", "", "<?\?\?>"},
+        {"%x", std::string("\0x\x1A", 3), "\\x\\"},  // no tag, not even 0, matches "%x"
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.format);
