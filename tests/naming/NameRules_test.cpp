@@ -110,6 +110,7 @@ TEST(NameRules, CleanName) {
         {"Foo \x80\x09 application", "Foo"},
         {"A application", "A "},  // the first two bytes always stay
         {"  application", ""},    // ...and then hold no letter
+        {"AB  application", "AB"},
         {"123", ""},
         {"", ""},
         {"Tool 2", "Tool 2"},
