@@ -114,6 +114,8 @@ TEST(NameRules, CleanName) {
         {"123", ""},
         {"", ""},
         {"Tool 2", "Tool 2"},
+        {"Z 2", "Z 2"},
+        {"2z", "2z"},
         {"Application files", "Application files"},
     };
     for (const auto& c : cases) {
