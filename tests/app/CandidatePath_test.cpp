@@ -27,10 +27,12 @@ TEST(CandidatePath, Cleaning) {
         {".\\tools\\..\\x.exe", ".\\tools\\..\\x.exe"},
         {"\\??\\C:\\w\\x.exe", "c:\\w\\x.exe"},
         {"c?\\w\\x.exe", "c:\\w\\x.exe"},
+        {"c?x.exe", "c?x.exe"},
         {"c:\\\\w//x.exe", "c:\\w\\x.exe"},
         {"//srv/share/x.exe", "/\\srv\\share\\x.exe"},
         {"a.exe", "a.exe"},
         {"x.exe", "x.exe"},
+        {".EXE1", ".exe"},  // five characters are enough to be cut
         {"c:\\no extension", "c:\\no extension"},
         {"", ""},
     };

@@ -49,6 +49,7 @@ public:
 struct Fixture {
     Fixture() {
         files.longForms["C:\\PROGRA~1\\Tool\\b.exe"] = "C:\\Program Files\\Tool\\b.exe";
+        files.longForms["c:\\progra~1\\tool\\b.exe"] = "C:\\Program Files\\Tool\\b.exe";
         files.existing = {"c:\\tools\\a.exe", "c:\\program files\\tool\\b.exe",
                           "c:\\hidden\\h.exe"};
         files.onSearchPath["notepad.exe"] = "C:\\Windows\\Notepad.exe";
@@ -72,6 +73,7 @@ TEST(CandidateSet, CleaningExistenceAndRepeats) {
         {"c:\\missing\\m.exe", false},
         {"ghost.exe", false},
         {"C:\\PROGRA~1\\Tool\\b.exe", true},
+        {"\"C:\\PROGRA~1\\Tool\\b.exe", false},  // long form after cleaning, lower-cased
         {"c:\\hidden\\h.exe", false},
         {"c:\\hidden\\h.exe", false},
         {"C:\\Missing\\M.exe", false},

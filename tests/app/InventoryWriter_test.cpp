@@ -1,7 +1,9 @@
 #include "app/InventoryWriter.h"
 
 #include "scan/StocksweepMessages.h"
+#include "shared/library/common/DateTime.h"
 #include "tests/support/RecordingLog.h"
+#include "tests/support/TestEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -118,6 +120,13 @@ TEST(InventoryWriter, DataFileNameAndFailures) {
         EXPECT_EQ(file.closes, 0);
     }
     {
+        // A local zone two hours east of UTC, without daylight saving.
+        testing::EnvGuard zone("VELMAR_TZ");
+        testing::setEnv("VELMAR_TZ", "+02:00 (+00:00 0M0W0D0H-0M0W0D0H)");
+        DateTime::resetZoneStateForTests();
+        struct ZoneReset {
+            ~ZoneReset() { DateTime::resetZoneStateForTests(); }
+        } zoneReset;
         MemoryFile file;
         testing::RecordingLog log;
         const int64_t before = std::time(nullptr);
@@ -133,6 +142,11 @@ TEST(InventoryWriter, DataFileNameAndFailures) {
         const int64_t dayStart = std::stoll(file.bytes.substr(6));
         EXPECT_GT(dayStart, seconds - 86400 - 3600);
         EXPECT_LE(dayStart, seconds);
+        // Exactly the local midnight (22:00 UTC) of the day of the name or of a
+        // second later; the start of the UTC day is two hours off it.
+        const auto localDayStart = [](int64_t t) { return (t + 7200) / 86400 * 86400 - 7200; };
+        EXPECT_TRUE(dayStart == localDayStart(seconds) || dayStart == localDayStart(after))
+            << dayStart << " for " << seconds;
         EXPECT_EQ(log.joined(), head + "1    Done logging data to disk.\n");
     }
 }

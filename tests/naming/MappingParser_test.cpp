@@ -26,9 +26,9 @@ struct ParseCase {
 TEST(MappingParser, BlocksKindsAndFallThroughs) {
     const ParseCase cases[] = {
         {"every kind, with case, blanks and comments",
-         {"# rules", "", "  Ignore ", "{", "  Setup  ", "}", "MapAlways", "{", "Foo = Foo Suite",
-          "}", "mapmedium", "{", "med=Medium Tool", "}", "MAPLAST", "{", "last =  Last Resort ",
-          "}"},
+         {"# rules", "", "  # indented", "  Ignore ", "{", "  Setup  ", "}", "MapAlways", "{",
+          "Foo = Foo Suite", "}", "mapmedium", "{", "med=Medium Tool", "}", "MAPLAST", "{",
+          "last =  Last Resort ", "}"},
          "foo|Foo Suite|2\nlast|Last Resort|4\nmed|Medium Tool|3\nsetup||1\n",
          0},
         {"entry lines cut at the first '='",
@@ -63,6 +63,7 @@ TEST(MappingParser, BlocksKindsAndFallThroughs) {
         {"'{' without keyword: comment and empty lines count", {"# c", "", "{"}, "", 3},
         {"'{' after the '}' that reset the keyword", {"ignore", "{", "a", "}", "{"}, "", 5},
         {"'{' after 'mapalways {'", {"mapalways {", "{"}, "", 2},
+        {"'{' after a '}' outside any block", {"maplast", "}", "{"}, "", 3},
     };
     for (const ParseCase& c : cases) {
         ApplicationMappings table{{"stale", {"old", Ignore}}};

@@ -110,9 +110,12 @@ TEST(NameRules, CleanName) {
         {"Foo \x80\x09 application", "Foo"},
         {"A application", "A "},  // the first two bytes always stay
         {"  application", ""},    // ...and then hold no letter
+        {"AB  application", "AB"},
         {"123", ""},
         {"", ""},
         {"Tool 2", "Tool 2"},
+        {"Z 2", "Z 2"},
+        {"2z", "2z"},
         {"Application files", "Application files"},
     };
     for (const auto& c : cases) {

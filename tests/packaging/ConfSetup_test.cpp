@@ -31,6 +31,7 @@ TEST(ConfSetup, TheEntryNamesTheGivenDirectory) {
         {"D:\\Suite\\Configuration", shippedWith("D:\\\\Suite\\\\Configuration")},
         {"D:/Suite/Configuration//", shippedWith("D:/Suite/Configuration")},
         {"\\\\host\\share\\conf\\", shippedWith("\\\\\\\\host\\\\share\\\\conf")},
+        {"\\", shippedWith("\\\\")},  // a lone separator stays
     };
     for (const Case& c : cases) {
         std::string out;

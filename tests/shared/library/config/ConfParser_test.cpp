@@ -74,6 +74,7 @@ TEST(ConfParser, ReportsSyntaxErrorsWithTheLineWhereTheFailingTokenEnds) {
         {"a String", "", syntaxError("(", 1)},
         {"a (S x", "", syntaxError(")", 1)},
         {"a (S)\n\nv {}", "", syntaxError("=", 3)},
+        {"a (S) {}", "", syntaxError("=", 1)},
         {"a () = { b () = c {} }", "", syntaxError("{", 1)},
         // Comments are names: the word after one lacks its "(".
         {"#note\na () = 1 {}", "", syntaxError("(", 2)},

@@ -78,6 +78,9 @@ TEST(ConfSearcher, FindTokenEndStopsAtTheLimitAndSkipBlanksStopsAtLineFeeds) {
     EXPECT_EQ(passed, 3u);
     EXPECT_EQ(searcher.skipBlanks("a  ", passed, 1, 10), StringSearcher::npos);
     EXPECT_EQ(passed, 2u);
+    // A limit inside the text ends the blanks there, not at the text's end.
+    EXPECT_EQ(searcher.skipBlanks("a   b", passed, 1, 2), 3u);
+    EXPECT_EQ(passed, 2u);
 }
 
 }  // namespace

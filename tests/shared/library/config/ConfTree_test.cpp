@@ -30,6 +30,8 @@ chain1 (String) = '<${chain2}>' {}
 chain2 (String) = '[${chain3}]' {}
 chain3 (String) = '${a}' {}
 split (String) = '$${brace}' {}
+early (String) = '}${a.b}' {}
+padDir (DirName) = ' C:/p' {}
 brace (String) = '{a}' {}
 loop (String) = 'x${loop}' {}
 pingA (String) = '${pingB}' {}
@@ -37,7 +39,7 @@ pingB (String) = '${pingA}' {}
 double (String) = '${double}${double}' {}
 t (Bool) = TRUE {} f (Bool) = False {} y (Bool) = yes {} sp (Bool) = ' true' {}
 i1 (Integer) = 12abc {} i2 (Integer) = abc {} i3 (Integer) = '  -42' {}
-i4 (Integer) = 99999999999 {} i5 (Integer) = -99999999999 {}
+i4 (Integer) = 99999999999 {} i5 (Integer) = -99999999999 {} i6 (Integer) = 010 {}
 ts (TimeSpan) = PT1H30M {} badTs (TimeSpan) = p1D {}
 dup () = '' { } dup () = '' { b (String) = 2 {} }
 stocksweep () = '' { scan () = '' { registry () = '' {
@@ -64,6 +66,7 @@ TEST_F(ConfTreeTest, FindNodeWalksDottedPathsWithoutBacktracking) {
         {"", nullptr},      {".a", nullptr},
         {"A", nullptr},     {"a.b.c", nullptr},
         {"dup.b", nullptr}, {"stocksweep.scan.registry", "registry"},
+        {"a..", nullptr},
     };
     for (const auto& c : cases) {
         const DOMNode* node = tree.findNode(c.key);
@@ -88,7 +91,8 @@ TEST_F(ConfTreeTest, GetStringResolvesReferencesAndNormalises) {
         {"dir", "DirName", CR_OK, "C:\\d\\"},
         {"file", "FileName", CR_OK, "C:\\a\\b\\f.txt"},
         {"chain1", "String", CR_OK, "<[q]>"},
-        {"split", "String", CR_OK, "q"},  // "$" + "{a}" makes a new reference
+        {"split", "String", CR_OK, "q"},   // "$" + "{a}" makes a new reference
+        {"early", "String", CR_OK, "}q"},  // a "}" before "${" closes nothing
         {"open", "String", CR_BAD_REFERENCE, "unchanged"},
         {"missing", "String", CR_NOT_FOUND, "unchanged"},
         {"noValue", "String", CR_NO_VALUE, "unchanged"},
@@ -174,7 +178,8 @@ TEST_F(ConfTreeTest, TypedGettersConvertOrLeaveTheOutValueAlone) {
     const struct {
         const char* key;
         int32_t value;
-    } integers[] = {{"i1", 12}, {"i2", 0}, {"i3", -42}, {"i4", INT32_MAX}, {"i5", INT32_MIN}};
+    } integers[] = {{"i1", 12},        {"i2", 0},         {"i3", -42},
+                    {"i4", INT32_MAX}, {"i5", INT32_MIN}, {"i6", 10}};
     for (const auto& c : integers) {
         int32_t n = 7;
         EXPECT_EQ(tree.getInteger(c.key, n), CR_OK) << c.key;
@@ -193,6 +198,8 @@ TEST_F(ConfTreeTest, TypedGettersConvertOrLeaveTheOutValueAlone) {
     std::string dir = "unchanged";
     EXPECT_EQ(tree.getDirName("dir", dir), CR_OK);
     EXPECT_EQ(dir, "C:\\d\\");
+    EXPECT_EQ(tree.getDirName("padDir", dir), CR_OK);
+    EXPECT_EQ(dir, "C:\\p\\");
 }
 
 TEST_F(ConfTreeTest, GetSubObjectsAppendsChildNamesInOrder) {
