@@ -28,6 +28,7 @@ namespace Velmar {
 namespace {
 
 using testing::confPath;
+using testing::copyFile;
 using testing::lowered;
 using testing::maskLogTimes;
 using testing::readFile;
@@ -40,12 +41,6 @@ const char kLogFile[] = "e2e.log";
 // A host name holding a field separator of the data file.
 const char kHostName[] = "e2e:host";
 const char kAppsVariable[] = "STOCKSWEEP_E2E_APPS";
-
-void copyFile(const std::string& from, const std::string& to) {
-    if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) {
-        throw std::runtime_error("cannot copy " + from + " to " + to);
-    }
-}
 
 // The records of a data file, each "<line>\r\n1\r\n", in file order.
 std::vector<std::string> records(const std::string& data) {

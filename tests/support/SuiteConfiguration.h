@@ -7,7 +7,6 @@
 #include "tests/support/WinTestSupport.h"
 
 #include <initializer_list>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -55,10 +54,7 @@ public:
         scratch_.makeDir(prefix_ + "LogMessages");
         for (const char* module : modules) {
             const std::string file = std::string("LogMessages\\") + module + ".mess";
-            const std::string from = testProgramDir() + "install\\" + file;
-            if (!::CopyFileA(from.c_str(), (dir_ + file).c_str(), FALSE)) {
-                throw std::runtime_error("cannot copy " + from);
-            }
+            copyFile(testProgramDir() + "install\\" + file, dir_ + file);
         }
     }
 

@@ -110,6 +110,12 @@ void writeFile(const std::string& path, const std::string& bytes) {
     }
 }
 
+void copyFile(const std::string& from, const std::string& to) {
+    if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) {
+        throw std::runtime_error("cannot copy " + from + " to " + to);
+    }
+}
+
 bool removeTree(const std::string& dir) {
     std::string base = dir;
     while (!base.empty() && (base.back() == '\\' || base.back() == '/')) base.pop_back();

@@ -60,6 +60,8 @@ bool rawExists(const std::string& path);
 std::string readFile(const std::string& path);
 // Creates or replaces the file with exactly `bytes`. Throws std::runtime_error on failure.
 void writeFile(const std::string& path, const std::string& bytes);
+// Copies a file over any file at `to`. Throws std::runtime_error on failure.
+void copyFile(const std::string& from, const std::string& to);
 // Removes a directory (given with or without its trailing separator) and
 // everything below it, read-only files and directories included. True when it is gone.
 bool removeTree(const std::string& dir);

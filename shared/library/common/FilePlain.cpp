@@ -88,12 +88,17 @@ FilePlain::~FilePlain() {
     }
 }
 
-// Undoes what the steps of an open have done when one of them throws.
+// Undoes what the steps of an open have done when one of them throws: what
+// the open made is removed, then the claim is dropped.
 class FilePlain::OpenUndo {
 public:
     explicit OpenUndo(FilePlain& file) : file_(file) {}
     ~OpenUndo() {
-        if (armed_) file_.undoOpen();
+        if (!armed_) return;
+        file_.removeWhatOpenMade();
+        // A lock file that cannot be removed expires; the failed open is
+        // what the caller must hear of.
+        file_.lock_.reset();
     }
     OpenUndo(const OpenUndo&) = delete;
     OpenUndo& operator=(const OpenUndo&) = delete;
@@ -270,13 +275,6 @@ void FilePlain::removeWhatOpenMade() {
     if (!existed) deleteFile(path_);
     if (useTemp_ && pathExists(tempPath())) deleteFile(tempPath());
     useTemp_ = false;
-}
-
-void FilePlain::undoOpen() {
-    removeWhatOpenMade();
-    // A lock file that cannot be removed expires; the failed open is what
-    // the caller must hear of.
-    lock_.reset();
 }
 
 void FilePlain::abandon() {

@@ -106,8 +106,6 @@ private:
     // Closes the stream, drops the hold and removes the copy and a real file
     // that the open made. Never throws.
     void removeWhatOpenMade();
-    // What OpenUndo does: removeWhatOpenMade, then the claim is dropped.
-    void undoOpen();
 
     std::string tempPath() const { return path_ + ".tmp"; }
     void requireOpen() const;
