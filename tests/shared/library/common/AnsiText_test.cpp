@@ -1,0 +1,57 @@
+#include "shared/library/common/AnsiText.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace Velmar {
+namespace {
+
+struct ConversionCase {
+    std::u16string wide;
+    bool converts;
+    std::string ansi;
+};
+
+// Runs each case through `convert`; a refused text must leave the output as it was.
+void expectConversions(AnsiConverter convert, const std::vector<ConversionCase>& cases) {
+    for (const ConversionCase& c : cases) {
+        std::string out = "untouched";
+        EXPECT_EQ(convert(c.wide, out), c.converts) << c.ansi;
+        EXPECT_EQ(out, c.converts ? c.ansi : "untouched") << c.ansi;
+    }
+}
+
+TEST(AnsiText, Fixed1252TakesExactlyTheCodePagesCharacters) {
+    expectConversions(toAnsi1252, {
+        {u"", true, ""},
+        {u"C:\\Program Files\\a.exe", true, "C:\\Program Files\\a.exe"},
+        {std::u16string(1, u'\0') + u"x", true, std::string(1, '\0') + "x"},
+        {u"\u007F\u00A0\u00E9\u00FF", true, "\x7F\xA0\xE9\xFF"},
+        // The first and last of the 0x80 row, and the undefined bytes.
+        {u"\u20AC\u0178\u0081\u009D", true, "\x80\x9F\x81\x9D"},
+        // Latin-1 controls that 1252 puts letters in place of, and characters with
+        // only a best-fit look-alike ("A" for A-macron), do not convert.
+        {u"\u0080", false, "euro place"},
+        {u"\u009F", false, "Y-diaeresis place"},
+        {u"\u0100", false, "A-macron"},
+        {u"a\u05D0b", false, "Hebrew alef"},
+        {u"\u4E2D", false, "CJK"},
+        {std::u16string(1, char16_t(0xD83D)), false, "unpaired surrogate"},
+    });
+}
+
+#ifdef _WIN32
+// The test processes run with the code page 1252 that LC_ALL=C.UTF-8 gives Wine.
+TEST(AnsiText, HostConversionRefusesBestFitAndCharactersOutsideTheCodePage) {
+    expectConversions(toAnsi, {
+        {u"", true, ""},
+        {u"caf\u00E9\u20AC.exe", true, "caf\xE9\x80.exe"},
+        {u"\u0100", false, "A-macron"},
+        {u"C:\\Users\\\u05D0\u05D1", false, "Hebrew"},
+    });
+}
+#endif
+
+}  // namespace
+}  // namespace Velmar
