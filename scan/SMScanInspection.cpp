@@ -39,8 +39,18 @@ bool targetPath(const ComPtr<IShellLinkA>& link, std::string& target, Log& log) 
         FAILED(wide->GetPath(buffer, kShellText, nullptr, 0))) {
         return false;
     }
-    const std::u16string text(reinterpret_cast<const char16_t*>(buffer),
-                              wcsnlen(buffer, kShellText));
+    std::u16string text(reinterpret_cast<const char16_t*>(buffer), wcsnlen(buffer, kShellText));
+    // "?" stands in no file name: a shell that kept the path in 8-bit text
+    // lost characters there. The item list names the file itself.
+    LPITEMIDLIST items = nullptr;
+    if (text.find(u'?') != std::u16string::npos && SUCCEEDED(wide->GetIDList(&items)) &&
+        items != nullptr) {
+        wchar_t fromItems[MAX_PATH] = {};
+        if (::SHGetPathFromIDListW(items, fromItems)) {
+            text.assign(reinterpret_cast<const char16_t*>(fromItems), wcsnlen(fromItems, MAX_PATH));
+        }
+        ::CoTaskMemFree(items);
+    }
     if (toAnsi(text, target) || shortPathName(text, target)) return true;
     target = toAnsiForDisplay(text, toAnsi);
     debugLog(log, 5, "SMScan: \"%s\" has no short name.", target);

@@ -7,6 +7,9 @@
 // below the fixture's directory, or of files named "hosts...", are compared.
 #include "app/InventoryOps.h"
 #include "app/InventoryRecord.h"
+#include "shared/library/common/AnsiText.h"
+#include "shared/library/common/FileOps.h"
+#include "shared/library/common/FileUtils.h"
 #include "shared/library/common/DateTime.h"
 #include "shared/library/common/TimeSpan.h"
 #include "shared/library/common/win32/Environment.h"
@@ -143,6 +146,7 @@ public:
         systemLinkTarget = kSystemFolder + std::string("hostslink") + suffix;
     }
     ~HostCases() {
+        if (!shortProfile.empty()) testing::removeTree(shortProfile);
         Wow64RedirectionOff redirection;
         ::DeleteFileA(systemProgram.c_str());
         ::DeleteFileA(systemLinkTarget.c_str());
@@ -209,6 +213,7 @@ public:
         if (redirected) ::DeleteFileA(systemLinkTarget.c_str());
 
         layOutNetwork(scan);
+        layOutOutsideTheCodePage(root, hosts, scan);
 
         expected = {
             {lowered(apps) + "hostsapp.exe", "hostsapp"},
@@ -217,6 +222,10 @@ public:
             {lowered(hosts) + "hostsshort.exe", "hostsshort"},
             {lowered(systemProgram), "English Suite"},
             {lowered(systemLinkTarget), "Neutral Tool"},
+            {lowered(hosts) + "hostskey.exe", "hostskey"},
+            {wideFolder + "hostswide.exe", "hostswide"},
+            {wideFolder + "hostswlnk.exe", "hostswlnk"},
+            {wideFolder + "hostswreg.exe", "hostswreg"},
         };
     }
 
@@ -252,8 +261,77 @@ private:
         scan.setString("Hosts", "NetworkDrive", "\"" + onDrive + "\" -s");
     }
 
+    // Names in Hebrew and Chinese letters, outside the code page 1252 that the
+    // tests run with: a registry key holding an ASCII path, and a folder with a
+    // program named by a registry text and by a shortcut in a user profile so
+    // named. The program's record names it by the folder's short name.
+    void layOutOutsideTheCodePage(const ScratchDir& root, const std::string& hosts,
+                                  const ScratchKey& scan) {
+        const std::u16string foreign = u"\u05E9\u05DC\u05D5\u05DD \u4E16\u754C";
+        UniqueHKey key;
+        std::u16string keyPath;
+        ASSERT_TRUE(fromAnsi(scan.sub("Hosts\\"), keyPath));
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER,
+                                    reinterpret_cast<const wchar_t*>((keyPath + foreign).c_str()), 0,
+                                    nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
+                  ERROR_SUCCESS);
+        copyFile(testing::helperExe("ver_none"), hosts + "hostskey.exe");
+        const std::string keyed = hosts + "hostskey.exe";
+        ASSERT_EQ(::RegSetValueExA(key.get(), "Tool", 0, REG_SZ,
+                                   reinterpret_cast<const BYTE*>(keyed.c_str()),
+                                   static_cast<DWORD>(keyed.size() + 1)),
+                  ERROR_SUCCESS);
+
+        std::u16string folder;
+        ASSERT_TRUE(fromAnsi(root.path(), folder));
+        folder += foreign;
+        ASSERT_TRUE(::CreateDirectoryW(reinterpret_cast<const wchar_t*>(folder.c_str()), nullptr));
+        // hostswide is named by a registry text and a shortcut, hostswreg by a
+        // registry text only, hostswlnk by a shortcut only.
+        std::u16string carrier;
+        ASSERT_TRUE(fromAnsi(testing::helperExe("ver_none"), carrier));
+        for (const char16_t* name : {u"hostswide", u"hostswreg", u"hostswlnk"}) {
+            const std::u16string program = folder + u"\\" + name + u".exe";
+            ASSERT_TRUE(::CopyFileW(reinterpret_cast<const wchar_t*>(carrier.c_str()),
+                                    reinterpret_cast<const wchar_t*>(program.c_str()), FALSE));
+        }
+        // The programs' folder by its short name, the rest of the path long.
+        std::string shortFolder;
+        ASSERT_TRUE(shortPathName(folder, shortFolder));
+        ASSERT_EQ(shortFolder.find('?'), std::string::npos) << shortFolder;
+        wideFolder = lowered(root.path() + fileName(shortFolder) + "\\");
+
+        UniqueHKey hostsKey;
+        ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, reinterpret_cast<const wchar_t*>(keyPath.c_str()),
+                                  0, KEY_SET_VALUE, hostsKey.put()),
+                  ERROR_SUCCESS);
+        const std::pair<const wchar_t*, std::u16string> texts[] = {
+            {L"Wide", u"\"" + folder + u"\\hostswide.exe\" /run"},
+            {L"WideOnly", folder + u"\\HostsWReg.exe"},
+        };
+        for (const auto& text : texts) {
+            ASSERT_EQ(::RegSetValueExW(hostsKey.get(), text.first, 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(text.second.c_str()),
+                                       static_cast<DWORD>((text.second.size() + 1) * sizeof(char16_t))),
+                      ERROR_SUCCESS);
+        }
+
+        // A user profile so named, with a Start menu holding a shortcut to it.
+        std::u16string profile;
+        ASSERT_TRUE(fromAnsi(testing::profilesDirectory() + "\\", profile));
+        profile += foreign + u" e2e";
+        ASSERT_TRUE(::CreateDirectoryW(reinterpret_cast<const wchar_t*>(profile.c_str()), nullptr));
+        ASSERT_TRUE(shortPathName(profile, shortProfile));
+        const std::string menu = shortProfile + "\\Start Menu";
+        ASSERT_TRUE(::CreateDirectoryA(menu.c_str(), nullptr));
+        testing::makeShortcut(menu + "\\Wide Tool.lnk", folder + u"\\hostswide.exe");
+        testing::makeShortcut(menu + "\\Wide Link.lnk", folder + u"\\hostswlnk.exe");
+    }
+
     std::unique_ptr<ScratchDir> server;
     std::unique_ptr<ScratchDir> networkDrive;
+    std::string wideFolder;  // the records' folder, lower-case
+    std::string shortProfile;
     static constexpr const char* kSystemFolder = "C:\\windows\\system32\\";
     std::string systemProgram;
     std::string systemLinkTarget;
