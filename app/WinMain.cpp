@@ -1,7 +1,7 @@
 // The program's entry point: a hidden top-level window, so that the process
 // takes part in session end, and one inventory scan.
 #include "app/Stocksweep2.h"
-#include "shared/library/common/win32/WinApi.h"
+#include "shared/library/common/WinApi.h"
 
 #include <string>
 

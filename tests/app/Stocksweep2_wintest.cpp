@@ -1,6 +1,6 @@
 #include "app/Stocksweep2.h"
 
-#include "shared/library/common/win32/WinApi.h"
+#include "shared/library/common/WinApi.h"
 #include "tests/support/TestEnv.h"
 
 #include <gtest/gtest.h>

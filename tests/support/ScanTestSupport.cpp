@@ -1,8 +1,8 @@
 #include "tests/support/ScanTestSupport.h"
 
 #include "scan/SMScan.h"
-#include "shared/library/common/FileUtils.h"
-#include "shared/library/common/win32/ComPtr.h"
+#include "shared/library/files/FileUtils.h"
+#include "shared/library/common/ComPtr.h"
 #include "tests/support/WinTestSupport.h"
 
 #include <shlobj.h>

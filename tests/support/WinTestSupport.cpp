@@ -1,6 +1,6 @@
 #include "tests/support/WinTestSupport.h"
 
-#include "shared/library/common/win32/GrowAndRetry.h"
+#include "shared/library/common/GrowAndRetry.h"
 
 #include <algorithm>
 #include <atomic>

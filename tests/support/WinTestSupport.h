@@ -4,7 +4,7 @@
 // directory and pipes.
 #pragma once
 
-#include "shared/library/common/win32/WinHandle.h"
+#include "shared/library/common/WinHandle.h"
 
 #include <cstdint>
 #include <map>
