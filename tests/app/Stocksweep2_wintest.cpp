@@ -17,7 +17,7 @@ TEST(Stocksweep2, ConstructionSetsAnErrorModeWithoutSystemDialogs) {
     const UINT before = ::SetErrorMode(0);
     UINT during = 0;
     {
-        Stocksweep2 application("dummy");
+        Stocksweep2 application("");
         during = ::SetErrorMode(before);
     }
     EXPECT_EQ(during & quiet, quiet);

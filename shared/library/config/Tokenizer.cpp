@@ -5,9 +5,7 @@ namespace Velmar {
 Tokenizer::Tokenizer(const std::string* source, StringSearcher* searcher)
     : source_(source), searcher_(searcher) {}
 
-Tokenizer::~Tokenizer() {
-    if (ownsSearcher_) delete searcher_;
-}
+Tokenizer::~Tokenizer() = default;
 
 bool Tokenizer::nextToken(Token& token) {
     if (source_ == nullptr || searcher_ == nullptr) return false;

@@ -11,8 +11,7 @@ namespace Velmar {
 
 class Tokenizer {
 public:
-    // Neither pointer is owned unless setOwnsSearcher(true); both must outlive
-    // the tokenizer. Either may be null: nextToken then answers false.
+    // Neither pointer is owned; both must outlive the tokenizer. Either may be null: nextToken then answers false.
     Tokenizer(const std::string* source, StringSearcher* searcher);
     virtual ~Tokenizer();
 
@@ -29,14 +28,11 @@ public:
     // Where the last token returned started.
     size_t previousPosition() const { return previousPosition_; }
 
-    void setOwnsSearcher(bool owns) { ownsSearcher_ = owns; }
-
 private:
     const std::string* source_;
     size_t position_ = 0;
     size_t previousPosition_ = 0;
     StringSearcher* searcher_;
-    bool ownsSearcher_ = false;
 };
 
 }  // namespace Velmar

@@ -36,6 +36,4 @@ void FileBase::setDefaultLockTimeout(const TimeSpan& span) {
     defaultLockSeconds.store(span.getSeconds());
 }
 
-TimeSpan FileBase::defaultLockTimeout() { return TimeSpan(defaultLockSeconds.load()); }
-
 }  // namespace Velmar

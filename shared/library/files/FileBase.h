@@ -64,7 +64,6 @@ public:
 
     // The span new files start with; zero (the initial value) means 30 seconds.
     static void setDefaultLockTimeout(const TimeSpan& span);
-    static TimeSpan defaultLockTimeout();
 
 protected:
     std::string path_;

@@ -21,7 +21,6 @@ const char kStartupDebugLevelValue[] = "StartupDebugLevel";
 const char kRotationSchemeValue[] = "LogFileRotationScheme";
 // The only sign of a missing log directory: the file lands in the working directory.
 const char kMissingLogDirNote[] = "ERROR!!!\n";
-constexpr unsigned kRegistryOk = 0;
 
 uint32_t windowsThreadId() { return ::GetCurrentThreadId(); }
 
@@ -35,7 +34,7 @@ bool initializeLogging(LogSettings& settings) {
 
     if (settings.logDir.empty()) {
         std::string dir;
-        if (readSuiteValue(kStartupLogDirValue, dir) == kRegistryOk) {
+        if (readSuiteValue(kStartupLogDirValue, dir) == kRegOk) {
             settings.logDir = dir;
         } else {
             std::fputs(kMissingLogDirNote, stdout);
@@ -46,12 +45,12 @@ bool initializeLogging(LogSettings& settings) {
     toLowerCase(settings.logDir);
 
     uint32_t level = 0;
-    if (readSuiteDword(kStartupDebugLevelValue, level) != kRegistryOk) level = 0;
+    if (readSuiteDword(kStartupDebugLevelValue, level) != kRegOk) level = 0;
     // Values above 5 leave the level alone (setDebugLevel ignores them).
     if (level <= static_cast<uint32_t>(kMaxDebugLevel)) setDebugLevel(static_cast<int32_t>(level));
 
     std::string scheme;
-    if (readSuiteValue(kRotationSchemeValue, scheme) == kRegistryOk) applyRotationWords(scheme);
+    if (readSuiteValue(kRotationSchemeValue, scheme) == kRegOk) applyRotationWords(scheme);
 
     try {
         settings.messenger = std::make_shared<LogMessengerIPC>();
