@@ -59,10 +59,5 @@ std::string recordText(const ExeInfo& i) {
            i.appName;
 }
 
-std::string lowered(std::string text) {
-    toLowerCase(text);
-    return text;
-}
-
 }  // namespace testing
 }  // namespace Velmar

@@ -21,6 +21,7 @@
 namespace Velmar {
 namespace {
 
+using testing::claimLeft;
 using testing::rawExists;
 using testing::readFile;
 using testing::writeFile;
@@ -147,8 +148,7 @@ TEST_F(FilePlainTest, WriteLeavesNeitherCopyNorLockFileAfterClose) {
         EXPECT_EQ(file.openFlags(), 0);
         EXPECT_EQ(file.tell(), 0);
         EXPECT_EQ(readFile(path), c.after) << c.name;
-        EXPECT_FALSE(rawExists(path + ".tmp")) << c.name;
-        EXPECT_FALSE(rawExists(path + ".lock")) << c.name;
+        EXPECT_EQ(claimLeft(path), "") << c.name;
     }
 }
 
@@ -236,8 +236,7 @@ TEST_F(FilePlainTest, WhileOpenTheRealFileKeepsItsContentUnderAFourLineLock) {
 
         file.close();
         EXPECT_EQ(readFile(path), "new");
-        EXPECT_FALSE(rawExists(path + ".lock"));
-        EXPECT_FALSE(rawExists(path + ".tmp"));
+        EXPECT_EQ(claimLeft(path), "");
     }
 }
 
@@ -256,8 +255,7 @@ TEST_F(FilePlainTest, DiscardAndFailedUpdatesLeaveTheRealFileAsItWas) {
         file.discard();
         EXPECT_TRUE(file.isClosed());
         EXPECT_EQ(readFile(path), "precious") << "flags " << flags;
-        EXPECT_FALSE(rawExists(path + ".tmp"));
-        EXPECT_FALSE(rawExists(path + ".lock"));
+        EXPECT_EQ(claimLeft(path), "");
         file.discard();  // nothing to do on a closed file
     }
 
@@ -311,8 +309,7 @@ TEST_F(FilePlainTest, DestructorClosesButDiscardsWhileAnExceptionUnwinds) {
     } catch (const std::runtime_error&) {
     }
     EXPECT_EQ(readFile(unwound), "before");
-    EXPECT_FALSE(rawExists(unwound + ".tmp"));
-    EXPECT_FALSE(rawExists(unwound + ".lock"));
+    EXPECT_EQ(claimLeft(unwound), "");
 }
 
 TEST_F(FilePlainTest, ReadingGivesLinesAndTextAndReportsTheEnd) {

@@ -20,6 +20,7 @@ namespace Velmar {
 namespace {
 
 using testing::ChildProcess;
+using testing::claimLeft;
 using testing::rawExists;
 using testing::readFile;
 using testing::testProgramDir;
@@ -129,8 +130,7 @@ TEST_F(LockFileTest, WritersInSeveralProcessesLoseNoUpdate) {
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, expected);
     EXPECT_EQ(text.empty() ? '\0' : text.back(), '\n');
-    EXPECT_FALSE(rawExists(path + ".lock"));
-    EXPECT_FALSE(rawExists(path + ".tmp"));
+    EXPECT_EQ(claimLeft(path), "");
 }
 
 TEST_F(LockFileTest, HoldingTheGuardedFileNeverChangesIt) {
@@ -274,8 +274,7 @@ TEST_F(LockFileTest, AnotherProcessHoldingTheFileKeepsWritersOut) {
 
     EXPECT_EQ(holder.finish(), 0u);
     EXPECT_EQ(readFile(path), "held by helper\n");
-    EXPECT_FALSE(rawExists(path + ".lock"));
-    EXPECT_FALSE(rawExists(path + ".tmp"));
+    EXPECT_EQ(claimLeft(path), "");
 
     file.open(FileBase::Write | FileBase::Append);
     file.writeText("after");
