@@ -3,7 +3,7 @@
 #include "app/CandidatePath.h"
 #include "shared/library/common/AnsiText.h"
 #include "naming/NameRules.h"
-#include "shared/library/common/FileUtils.h"
+#include "shared/library/files/FileUtils.h"
 
 namespace Velmar {
 

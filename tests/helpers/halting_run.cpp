@@ -4,7 +4,7 @@
 // line; exits with code 3 when it halted.
 #include "app/DataFileWin.h"
 #include "app/Stocksweep2.h"
-#include "shared/library/common/win32/WinApi.h"
+#include "shared/library/common/WinApi.h"
 
 #include <string>
 

@@ -1,4 +1,5 @@
-// Table-driven checks of a conversion of UTF-16 text to 8-bit text.
+// Table checks of the UTF-16 to ANSI conversions, shared by the portable test
+// of the fixed code page and the Windows test of the host's code page.
 #pragma once
 
 #include "shared/library/common/AnsiText.h"
@@ -8,12 +9,13 @@
 #include <string>
 #include <vector>
 
-namespace Velmar::testing {
+namespace Velmar {
+namespace testing {
 
 struct ConversionCase {
     std::u16string wide;
     bool converts;
-    std::string ansi;  // the expected text; for a refused text, what the case is
+    std::string ansi;
 };
 
 // Runs each case through `convert`; a refused text must leave the output as it was.
@@ -25,4 +27,5 @@ inline void expectConversions(AnsiConverter convert, const std::vector<Conversio
     }
 }
 
-}  // namespace Velmar::testing
+}  // namespace testing
+}  // namespace Velmar

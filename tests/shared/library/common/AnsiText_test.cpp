@@ -1,6 +1,7 @@
 #include "shared/library/common/AnsiText.h"
-
 #include "tests/support/AnsiTextCases.h"
+
+#include <gtest/gtest.h>
 
 namespace Velmar {
 namespace {
