@@ -32,6 +32,15 @@ bool CandidateFilesWin::exists(const std::string& path) {
     return inEitherSystemFolder([&] { return pathExists(path); });
 }
 
+bool CandidateFilesWin::shortForm(const std::u16string& path, std::string& shortPath) {
+    return shortPathName(path, shortPath);
+}
+
+bool CandidateFilesWin::isRemoteDrive(char letter) {
+    const char root[] = {letter, ':', '\\', '\0'};
+    return ::GetDriveTypeA(root) == DRIVE_REMOTE;
+}
+
 bool CandidateFilesWin::findOnSearchPath(const std::string& name, std::string& found) {
     return inEitherSystemFolder([&] { return searchFile(name, found); });
 }

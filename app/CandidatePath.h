@@ -25,4 +25,21 @@ std::string cleanCandidatePath(std::string path);
 // path). "tools\a.exe", "\a.exe" (on the current drive) and "c:a.exe" are not.
 bool isFullyQualified(const std::string& path);
 
+// The executable's path in a text whose characters the ANSI code page cannot
+// all hold, cut as cleanCandidatePath cuts (everything up to and including
+// the last double quote goes, then the text before the drive letter of the
+// last ":\" in front of the first ".exe" in any letter case, then what
+// follows that ".exe"), letter case and separators left as they are: the form
+// that the file system can give a short form of.
+std::u16string executablePathIn(std::u16string text);
+
+// Whether a cleaned path names a place on another machine: "\\server\...",
+// or the same behind the prefixes "\\?\UNC\" and "\\.\UNC\" (any letter
+// case, either separator). Other "\\?\" and "\\.\" paths are local.
+bool namesNetworkShare(const std::string& path);
+
+// The drive letter of a cleaned path "x:\..." or "x:/...", lower-cased; '\0'
+// for a path of any other form.
+char driveLetter(const std::string& path);
+
 }  // namespace Velmar

@@ -31,9 +31,14 @@ namespace Velmar {
 // the environment for REG_EXPAND_SZ (WARNING 16 with the system error when
 // that fails: the piece goes on unexpanded). Values that cannot be listed give
 // WARNING 11, or debug 1 when the registry denies it; the subkeys are still
-// visited. Nothing stops the walk: on return `keyQueue` is empty.
-void scanRegistryRoot(HKEY root, const std::string& rootName, bool view32,
-                      std::deque<std::string>& keyQueue, CandidateSink& sink, Log& log);
+// visited. Subkeys are listed and opened by their UTF-16 names (a name that
+// the code page cannot hold opens only so; paths and messages show it with
+// "?"); a value name or text path that does not convert goes to the sink's
+// processWideCandidate, unexpanded. Nothing stops the walk: on return
+// `keyQueue` is empty. Answers the
+// number of keys walked (those whose subkeys were listed).
+size_t scanRegistryRoot(HKEY root, const std::string& rootName, bool view32,
+                        std::deque<std::string>& keyQueue, CandidateSink& sink, Log& log);
 
 // ExpandEnvironmentStringsA into four times the text's length, and once more
 // into the size the system reports when that is not enough. On failure

@@ -1,6 +1,7 @@
 #include "app/RegistryScan.h"
 
 #include "app/RegistryText.h"
+#include "shared/library/common/AnsiText.h"
 #include "scan/StocksweepMessages.h"
 #include "shared/library/files/FileUtils.h"
 #include "shared/library/system/SystemInfo.h"
@@ -38,6 +39,10 @@ struct Value {
     DWORD type = REG_NONE;
     bool hasText = false;
     std::string text;
+    // A name or text that the code page cannot hold, in UTF-16 (else empty).
+    std::u16string wideName;
+    bool hasWideText = false;
+    std::u16string wideText;
 };
 
 // A key whose subkeys are still to be visited: it stays open so that each of
@@ -45,7 +50,9 @@ struct Value {
 struct Frame {
     RegistryKey key;
     std::string path;
-    std::vector<std::string> waiting;  // in listing order, taken from the back
+    // In listing order, taken from the back: the 8-bit name for the path, the
+    // UTF-16 one to open it by (a name the code page cannot hold opens only so).
+    std::vector<std::pair<std::string, std::u16string>> waiting;
 };
 
 class Walk {
@@ -60,54 +67,63 @@ public:
     // Each queued path is opened from the root, every key below it from its
     // parent. Last in, first out at every level: depth first, the subkeys of a
     // key in the reverse of their listing order.
-    void run(std::deque<std::string>& queue) {
+    // Answers the number of keys whose subkeys were listed.
+    size_t run(std::deque<std::string>& queue) {
         keyLines_ = log_.debugLevel() >= kKeyDebugLevel;
         detail_ = log_.debugLevel() >= kDetailDebugLevel;
         while (!queue.empty()) {
             std::string path = std::move(queue.back());
             queue.pop_back();
             const std::string name = path;
-            visit(root_, name, std::move(path));
+            visit(root_, name, nullptr, std::move(path));
             while (!frames_.empty()) {
                 Frame& top = frames_.back();
                 if (top.waiting.empty()) {
                     frames_.pop_back();
                     continue;
                 }
-                const std::string child = std::move(top.waiting.back());
+                const auto child = std::move(top.waiting.back());
                 top.waiting.pop_back();
                 const HKEY parent = top.key.get();
-                visit(parent, child, top.path.empty() ? child : top.path + "\\" + child);
+                visit(parent, child.first, &child.second,
+                      top.path.empty() ? child.first : top.path + "\\" + child.first);
             }
         }
+        return walked_;
     }
 
 private:
-    // Opens `name` below `parent` as the key `path` and looks at it; a key
-    // with subkeys stays open on frames_ until they are done.
-    void visit(HKEY parent, const std::string& name, std::string path) {
+    // Opens `name` (by `wide` when given) below `parent` as the key `path`
+    // and looks at it; a key with subkeys stays open on frames_ until they
+    // are done.
+    void visit(HKEY parent, const std::string& name, const std::u16string* wide,
+               std::string path) {
         if (keyLines_ && !path.empty()) {
             log_.debug(kKeyDebugLevel, "Scanning key \"%s\\%s\"...", {rootName_, path});
         }
         // One handle serves both listings; a key that lets its subkeys be
         // listed but not its values is opened again for the subkeys alone.
         RegistryKey key;
+        const auto open = [&](REGSAM access) {
+            return wide != nullptr ? key.open(parent, *wide, access, view_)
+                                   : key.open(parent, name, access, view_);
+        };
         bool valuesOpen = true;
-        if (key.open(parent, name, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE, view_) !=
-            ERROR_SUCCESS) {
+        if (open(KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE) != ERROR_SUCCESS) {
             valuesOpen = false;
-            if (key.open(parent, name, KEY_ENUMERATE_SUB_KEYS, view_) != ERROR_SUCCESS) {
+            if (open(KEY_ENUMERATE_SUB_KEYS) != ERROR_SUCCESS) {
                 log_.message(kSeverityWarning, AppMessage::kSubKeysUnlisted, {rootName_, path});
                 return;
             }
         }
-        std::vector<std::string> subKeys;
+        std::vector<std::pair<std::string, std::u16string>> subKeys;
         subKeyList_.reset(key.get());
-        while (subKeyList_.next()) subKeys.push_back(subKeyList_.name());
+        while (subKeyList_.next()) subKeys.emplace_back(subKeyList_.name(), subKeyList_.wideName());
         if (subKeyList_.result() != ERROR_SUCCESS) {
             log_.message(kSeverityWarning, AppMessage::kSubKeysUnlisted, {rootName_, path});
             return;
         }
+        ++walked_;
         if (detail_) {
             log_.debug(kDetailDebugLevel, "   Got %i subkey(s).",
                        {static_cast<int32_t>(subKeys.size())});
@@ -155,6 +171,9 @@ private:
             value.name = valueList_.name();
             value.type = valueList_.type();
             value.hasText = valueList_.text(value.text);
+            value.hasWideText = !value.hasText && valueList_.wideText(value.wideText);
+            value.wideName.clear();
+            if (!valueList_.nameConverts()) value.wideName = valueList_.wideName();
         }
         order_.clear();
         for (size_t i = 0; i < count; ++i) order_.push_back(&values_[i]);
@@ -165,13 +184,19 @@ private:
 
     void visitValue(const std::string& path, const Value& value) {
         const std::string& name = value.name;
-        if (hasExeMarker(name) && !sink_.processCandidate(name)) {
+        if (!value.wideName.empty()) {
+            if (hasExeMarker(value.wideName)) sink_.processWideCandidate(value.wideName);
+        } else if (hasExeMarker(name) && !sink_.processCandidate(name)) {
             sink_.processCandidate(fileName(name));
         }
         if (!isRegistryTextType(value.type)) return;
         if (detail_) {
             log_.debug(kDetailDebugLevel, "   Value name \"%s\"...",
                        {name.empty() ? std::string(kDefaultValueName) : name});
+        }
+        if (value.hasWideText) {
+            visitWideText(value);
+            return;
         }
         if (!value.hasText) {
             log_.message(kSeverityWarning, AppMessage::kValueTextUnreadable,
@@ -194,6 +219,23 @@ private:
         }
     }
 
+    // A text that the code page cannot hold: each executable path in it that
+    // converts goes on as in an 8-bit text, each other one in UTF-16. Suite
+    // references and environment references are 8-bit texts: such pieces are
+    // taken as they stand.
+    void visitWideText(const Value& value) {
+        if (!hasExeMarker(value.wideText)) return;
+        for (const std::u16string& piece : splitExecutablePaths(value.wideText)) {
+            std::string text;
+            if (toAnsi(piece, text)) {
+                if (value.type == REG_EXPAND_SZ) text = expandEnvironment(text, log_);
+                sink_.processCandidate(std::move(text));
+            } else {
+                sink_.processWideCandidate(piece);
+            }
+        }
+    }
+
     HKEY root_;
     const std::string& rootName_;
     RegistryView view_;
@@ -201,6 +243,7 @@ private:
     Log& log_;
     bool keyLines_ = false;
     bool detail_ = false;
+    size_t walked_ = 0;
     std::vector<Frame> frames_;
     // Kept from key to key so that the walk allocates only when a key needs more.
     SubKeyIterator subKeyList_;
@@ -211,10 +254,10 @@ private:
 
 }  // namespace
 
-void scanRegistryRoot(HKEY root, const std::string& rootName, bool view32,
-                      std::deque<std::string>& keyQueue, CandidateSink& sink, Log& log) {
+size_t scanRegistryRoot(HKEY root, const std::string& rootName, bool view32,
+                        std::deque<std::string>& keyQueue, CandidateSink& sink, Log& log) {
     log.debug(2, "Scanning root key \"%s\"...", {rootName});
-    Walk(root, rootName, view32, sink, log).run(keyQueue);
+    return Walk(root, rootName, view32, sink, log).run(keyQueue);
 }
 
 std::string expandEnvironment(const std::string& text, Log& log) {

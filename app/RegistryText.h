@@ -10,6 +10,7 @@ namespace Velmar {
 
 // Whether the text contains ".exe" or ".EXE".
 bool hasExeMarker(const std::string& text);
+bool hasExeMarker(const std::u16string& text);
 
 // The executable paths in a value's text. The text is split at every zero byte
 // (a multi-string gives one piece per string, empty pieces included); in each
@@ -19,5 +20,8 @@ bool hasExeMarker(const std::string& text);
 // dropped. Quotes, arguments in front and odd drive prefixes stay for the
 // candidate cleaning.
 std::vector<std::string> splitExecutablePaths(const std::string& text);
+// The same for a text in UTF-16 (one that the ANSI code page cannot hold);
+// blanks are the characters up to 32.
+std::vector<std::u16string> splitExecutablePaths(const std::u16string& text);
 
 }  // namespace Velmar

@@ -6,6 +6,7 @@
 #include "app/CandidateSet.h"
 #include "app/CommandLine.h"
 #include "app/ExeFinderResolver.h"
+#include "app/InventoryWriter.h"
 #include "naming/ExeFinder.h"
 #include "shared/library/common/SmartPointer.h"
 #include "shared/library/logger/LogCommons.h"
@@ -40,9 +41,15 @@ public:
     // host identity and name resolver. False (logged as FATAL where the logger
     // exists) when the program must end with exit code 1. Never throws.
     bool init();
-    // Start menus, then every configured hive, then the data file. True in
-    // every case in which it returns.
+    // Start menus, then every configured hive, then the data file, then the
+    // summary NOTICE. False when the records found could not be delivered in
+    // a data file (nothing is then published).
     bool run();
+
+    // The data file that run writes through instead of the file system's own,
+    // for tests that need a file that fails or ends the process. `file` must
+    // outlive run.
+    void useDataFile(RecordFile& file) { dataFile = &file; }
 
 private:
     // The catalogue files of the configuration directory; failures are logged.
@@ -53,8 +60,9 @@ private:
     std::string configFileName();
     // Steps 10 to 16 of start-up: directories, roots and start-menu switch.
     bool readOwnKeys();
-    void scanStartMenus();
-    void scanRegistryRoots();
+    // Each answers what the summary counts: Start menus found, keys walked.
+    size_t scanStartMenus();
+    size_t scanRegistryRoots();
     // Debug message through the application's logger (nothing before it exists).
     void debug(int32_t level, const char* format, const LogParams& params = {});
 
@@ -73,8 +81,9 @@ private:
     CandidateFilesWin candidateFiles;
     ExeFinderResolver resolver{exeFinder};
     LoggerUnitLog log{logSettings.logger};
-    CandidateSet candidates{candidateFiles, resolver, log};
+    CandidateSet candidates{candidateFiles, resolver, log, toAnsi};
     std::deque<std::string> keyQueue;
+    RecordFile* dataFile = nullptr;
 };
 
 }  // namespace Velmar

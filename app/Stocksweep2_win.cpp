@@ -18,6 +18,7 @@
 #include "shared/library/logsetup/LoggingSetup.h"
 #include "shared/library/logger/LogMessenger.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <new>
 
@@ -204,29 +205,40 @@ bool Stocksweep2::createExeFinder() {
 }
 
 bool Stocksweep2::run() {
+    const auto started = std::chrono::steady_clock::now();
     log.message(kSeverityNotice, AppMessage::kScanStarted, {});
-    if (scanStartMenu) scanStartMenus();
-    scanRegistryRoots();
+    const size_t startMenus = scanStartMenu ? scanStartMenus() : 0;
+    const size_t keys = scanRegistryRoots();
 
     HostIdentity host{domainName, hostName, architecture, osName};
     DataFileWin file;
-    writeInventoryData(candidates.candidates(), host, workingDir, file, log);
-    return true;
+    const InventoryOutcome outcome =
+        writeInventoryData(candidates.candidates(), host, workingDir, ::GetCurrentProcessId(),
+                           dataFile != nullptr ? *dataFile : file, log);
+    const auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started);
+    log.message(kSeverityNotice, AppMessage::kScanEnded,
+                {static_cast<uint32_t>(outcome.records), dataFileSummary(outcome),
+                 static_cast<uint32_t>(keys), static_cast<uint32_t>(startMenus),
+                 static_cast<uint32_t>(seconds.count())});
+    return outcome.delivered;
 }
 
-void Stocksweep2::scanStartMenus() {
+size_t Stocksweep2::scanStartMenus() {
     debug(1, "Now scanning the start menus...");
     SMScan scanner;
     SMScan::ExeMap found;
     if (!scanner.scan(found, false)) {
         log.message(kSeverityWarning, AppMessage::kStartMenuScanFailed, {});
-        return;
+        return 0;
     }
     debug(2, "Processing start menu information....");
     for (const auto& entry : found) candidates.processCandidate(entry.first);
+    return scanner.startMenuPaths().size();
 }
 
-void Stocksweep2::scanRegistryRoots() {
+size_t Stocksweep2::scanRegistryRoots() {
+    size_t walked = 0;
     // The root's key is taken by name without making it the suite's current
     // hive: the suite's own values (the log file's bookkeeping, references in
     // scanned values) stay readable while other hives are walked.
@@ -240,8 +252,9 @@ void Stocksweep2::scanRegistryRoots() {
         }
         debug(1, "Now scanning Registry root \"%s\"...", {name});
         keyQueue.push_back("");
-        scanRegistryRoot(root, name, view32, keyQueue, candidates, log);
+        walked += scanRegistryRoot(root, name, view32, keyQueue, candidates, log);
     }
+    return walked;
 }
 
 void Stocksweep2::debug(int32_t level, const char* format, const LogParams& params) {

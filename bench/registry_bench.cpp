@@ -309,7 +309,7 @@ int runChild(const std::string& kind, const std::string& which, int hiveKeys) {
         CandidateFilesWin files;
         FileNameResolver resolver;
         CountingLog log;
-        CandidateSet set(files, resolver, log);
+        CandidateSet set(files, resolver, log, toAnsi);
         std::deque<std::string> queue{t.start};
         scanRegistryRoot(t.root, t.rootName, t.view32, queue, set, log);
         candidates = set.candidates().size();

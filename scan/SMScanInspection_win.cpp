@@ -2,6 +2,7 @@
 #include "scan/SMScan.h"
 
 #include "scan/StartMenuRules.h"
+#include "shared/library/common/AnsiText.h"
 #include "shared/library/files/FileOps.h"
 #include "shared/library/files/FileUtils.h"
 #include "shared/library/common/ComPtr.h"
@@ -26,6 +27,34 @@ const int kShellLinkFailure = 422;
 // shell left it without its terminating zero.
 std::string bufferText(const char* buffer) {
     return std::string(buffer, strnlen(buffer, kShellText));
+}
+
+// The shortcut's target in 8-bit text: as the shell gives it in UTF-16 when
+// it converts; otherwise its short form, which names the same file; a target
+// without one comes with "?" for what does not convert, and names nothing.
+bool targetPath(const ComPtr<IShellLinkA>& link, std::string& target, Log& log) {
+    ComPtr<IShellLinkW> wide;
+    wchar_t buffer[kShellText] = {};
+    if (FAILED(link->QueryInterface(IID_IShellLinkW, wide.put())) ||
+        FAILED(wide->GetPath(buffer, kShellText, nullptr, 0))) {
+        return false;
+    }
+    std::u16string text(reinterpret_cast<const char16_t*>(buffer), wcsnlen(buffer, kShellText));
+    // "?" stands in no file name: a shell that kept the path in 8-bit text
+    // lost characters there. The item list names the file itself.
+    LPITEMIDLIST items = nullptr;
+    if (text.find(u'?') != std::u16string::npos && SUCCEEDED(wide->GetIDList(&items)) &&
+        items != nullptr) {
+        wchar_t fromItems[MAX_PATH] = {};
+        if (::SHGetPathFromIDListW(items, fromItems)) {
+            text.assign(reinterpret_cast<const char16_t*>(fromItems), wcsnlen(fromItems, MAX_PATH));
+        }
+        ::CoTaskMemFree(items);
+    }
+    if (toAnsi(text, target) || shortPathName(text, target)) return true;
+    target = toAnsiForDisplay(text, toAnsi);
+    debugLog(log, 5, "SMScan: \"%s\" has no short name.", target);
+    return true;
 }
 
 }  // namespace
@@ -89,9 +118,7 @@ bool SMScan::readShortcut(const std::string& shortcut, std::string& target, std:
         debugLog(log, 5, "SMScan: Loading shortcut...");
         if (FAILED(file->Load(widePath, STGM_READ))) return;
 
-        char buffer[kShellText] = {};
-        if (FAILED(link->GetPath(buffer, kShellText, nullptr, 0))) return;
-        target = bufferText(buffer);
+        if (!targetPath(link, target, log)) return;
         debugLog(log, 5, "SMScan: Got path \"%s\".", target);
 
         if (!isExe(target)) {
@@ -103,7 +130,7 @@ bool SMScan::readShortcut(const std::string& shortcut, std::string& target, std:
         targetName = fileName(target);
         toLowerCase(targetName);
 
-        buffer[0] = '\0';
+        char buffer[kShellText] = {};
         arguments = SUCCEEDED(link->GetArguments(buffer, kShellText)) ? bufferText(buffer) : "";
         buffer[0] = '\0';
         workingDir =

@@ -15,6 +15,9 @@ constexpr int32_t kWorkingDirUncreated = 2;   // FATAL: working directory
 constexpr int32_t kKeyUnreadable = 3;         // FATAL or ERROR: key name
 constexpr int32_t kMessagesUnloaded = 4;      // ERROR: the loader's error text
 constexpr int32_t kResolverUncreated = 5;     // FATAL
+// NOTICE: records written, data file name (or why none), registry keys
+// walked, Start menus found, seconds the run took.
+constexpr int32_t kScanEnded = 6;
 constexpr int32_t kNoHive = 9;                // ERROR: root name
 constexpr int32_t kStartMenuScanFailed = 18;  // WARNING
 

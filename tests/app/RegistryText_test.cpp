@@ -37,7 +37,16 @@ TEST(RegistryText, SplittingIntoPaths) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(splitExecutablePaths(c.text), c.paths);
+        // The same cut in UTF-16.
+        const std::u16string wide(c.text.begin(), c.text.end());
+        std::vector<std::u16string> widePaths;
+        for (const std::string& path : c.paths) widePaths.emplace_back(path.begin(), path.end());
+        EXPECT_EQ(splitExecutablePaths(wide), widePaths);
+        EXPECT_EQ(hasExeMarker(wide), hasExeMarker(c.text));
     }
+    // Characters outside any 8-bit code page stay in their path.
+    EXPECT_EQ(splitExecutablePaths(std::u16string(u" \"C:\\\u05D0\\a.EXE\" \u4E2D.EXE ")),
+              (std::vector<std::u16string>{u"\"C:\\\u05D0\\a.EXE", u"\" \u4E2D.EXE"}));
 }
 
 }  // namespace

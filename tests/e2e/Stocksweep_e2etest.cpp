@@ -7,6 +7,9 @@
 // below the fixture's directory, or of files named "hosts...", are compared.
 #include "app/InventoryOps.h"
 #include "app/InventoryRecord.h"
+#include "shared/library/common/AnsiText.h"
+#include "shared/library/files/FileOps.h"
+#include "shared/library/files/FileUtils.h"
 #include "shared/library/time/DateTime.h"
 #include "shared/library/time/TimeSpan.h"
 #include "shared/library/common/Environment.h"
@@ -19,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -58,10 +62,14 @@ std::vector<std::string> records(const std::string& data) {
 // (maskLogTimes), each line's thread shown as "<id>", the fixture's folder
 // (`rootPath`, with its separator) in either case as "<root>\". Warnings about
 // keys of the host's own registry outside the fixture's key `scanKey` are left
-// out: which keys a host cannot read is its own affair.
+// out: which keys a host cannot read is its own affair. The run's summary
+// shows its numbers as "<n>" (the host adds keys, records and Start menus of
+// its own), and a temporary data file's process number as "<pid>".
 std::string maskedLog(const std::string& text, const std::string& rootPath,
                       const std::string& scanKey) {
     static const std::regex thread(R"(^(\S+ +<time> \([0-9.]+\) +)\d+: )");
+    static const std::regex number(R"(\d+)");
+    static const std::regex temporary(R"(inventory\.\d+\.partial)");
     const std::string root = rootPath.substr(0, rootPath.size() - 1);
     std::string masked;
     std::istringstream in(maskLogTimes(text));
@@ -75,7 +83,12 @@ std::string maskedLog(const std::string& text, const std::string& rootPath,
                 line.replace(at, form.size(), "<root>");
             }
         }
-        masked += std::regex_replace(line, thread, "$1<id>: ") + "\n";
+        line = std::regex_replace(line, thread, "$1<id>: ");
+        if (line.find("(5.24.06) <id>: ") != std::string::npos) {
+            const size_t text = line.find("<id>: ") + 6;
+            line = line.substr(0, text) + std::regex_replace(line.substr(text), number, "<n>");
+        }
+        masked += std::regex_replace(line, temporary, "inventory.<pid>.partial") + "\n";
     }
     return masked;
 }
@@ -133,6 +146,7 @@ public:
         systemLinkTarget = kSystemFolder + std::string("hostslink") + suffix;
     }
     ~HostCases() {
+        if (!shortProfile.empty()) testing::removeTree(shortProfile);
         Wow64RedirectionOff redirection;
         ::DeleteFileA(systemProgram.c_str());
         ::DeleteFileA(systemLinkTarget.c_str());
@@ -198,6 +212,9 @@ public:
         testing::makeShortcut(startMenu + "Host System.lnk", systemLinkTarget);
         if (redirected) ::DeleteFileA(systemLinkTarget.c_str());
 
+        layOutNetwork(scan);
+        layOutOutsideTheCodePage(root, hosts, scan);
+
         expected = {
             {lowered(apps) + "hostsapp.exe", "hostsapp"},
             {lowered(hosts) + "hostsdot.exe", "hostsdot"},
@@ -205,12 +222,116 @@ public:
             {lowered(hosts) + "hostsshort.exe", "hostsshort"},
             {lowered(systemProgram), "English Suite"},
             {lowered(systemLinkTarget), "Neutral Tool"},
+            {lowered(hosts) + "hostskey.exe", "hostskey"},
+            {wideFolder + "hostswide.exe", "hostswide"},
+            {wideFolder + "hostswlnk.exe", "hostswlnk"},
+            {wideFolder + "hostswreg.exe", "hostswreg"},
         };
     }
 
     std::vector<Record> expected;
 
 private:
+    // Programs that Wine finds on a network share (a server's folder below
+    // the prefix's dosdevices\unc) and on the prefix's network drive Y:
+    // (scripts/wine-env makes it), named by registry texts: the run never
+    // asks the network, so they give no record.
+    void layOutNetwork(const ScratchKey& scan) {
+        std::string prefix;
+        ASSERT_TRUE(readEnvironment("WINEPREFIX", prefix));
+        for (char& c : prefix) {
+            if (c == '/') c = '\\';
+        }
+        const std::string unc = "Z:" + prefix + "\\dosdevices\\unc\\";
+        ::CreateDirectoryA(unc.c_str(), nullptr);
+        server = std::make_unique<ScratchDir>("ssweepsrv", unc);
+        const std::string share = server->makeDir("share");
+        copyFile(testing::helperExe("ver_none"), share + "hostsunc.exe");
+        const std::string name = server->dir().substr(unc.size());
+        const std::string onShare = "\\\\" + name + "\\share\\hostsunc.exe";
+        ASSERT_NE(::GetFileAttributesA(onShare.c_str()), INVALID_FILE_ATTRIBUTES) << onShare;
+        scan.setString("Hosts", "Share", onShare);
+        scan.setString("Hosts", "LongShare", "\\\\?\\UNC\\" + name + "\\share\\hostsunc.exe /x");
+
+        ASSERT_EQ(::GetDriveTypeA("Y:\\"), static_cast<UINT>(DRIVE_REMOTE));
+        networkDrive = std::make_unique<ScratchDir>("ssweepnet", "Y:\\");
+        const std::string onDrive = networkDrive->path() + "hostsnet.exe";
+        copyFile(testing::helperExe("ver_none"), onDrive);
+        ASSERT_NE(::GetFileAttributesA(onDrive.c_str()), INVALID_FILE_ATTRIBUTES) << onDrive;
+        scan.setString("Hosts", "NetworkDrive", "\"" + onDrive + "\" -s");
+    }
+
+    // Names in Hebrew and Chinese letters, outside the code page 1252 that the
+    // tests run with: a registry key holding an ASCII path, and a folder with a
+    // program named by a registry text and by a shortcut in a user profile so
+    // named. The program's record names it by the folder's short name.
+    void layOutOutsideTheCodePage(const ScratchDir& root, const std::string& hosts,
+                                  const ScratchKey& scan) {
+        const std::u16string foreign = u"\u05E9\u05DC\u05D5\u05DD \u4E16\u754C";
+        UniqueHKey key;
+        std::u16string keyPath;
+        ASSERT_TRUE(fromAnsi(scan.sub("Hosts\\"), keyPath));
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER,
+                                    reinterpret_cast<const wchar_t*>((keyPath + foreign).c_str()), 0,
+                                    nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
+                  ERROR_SUCCESS);
+        copyFile(testing::helperExe("ver_none"), hosts + "hostskey.exe");
+        const std::string keyed = hosts + "hostskey.exe";
+        ASSERT_EQ(::RegSetValueExA(key.get(), "Tool", 0, REG_SZ,
+                                   reinterpret_cast<const BYTE*>(keyed.c_str()),
+                                   static_cast<DWORD>(keyed.size() + 1)),
+                  ERROR_SUCCESS);
+
+        std::u16string folder;
+        ASSERT_TRUE(fromAnsi(root.path(), folder));
+        folder += foreign;
+        ASSERT_TRUE(::CreateDirectoryW(reinterpret_cast<const wchar_t*>(folder.c_str()), nullptr));
+        // hostswide is named by a registry text and a shortcut, hostswreg by a
+        // registry text only, hostswlnk by a shortcut only.
+        std::u16string carrier;
+        ASSERT_TRUE(fromAnsi(testing::helperExe("ver_none"), carrier));
+        for (const char16_t* name : {u"hostswide", u"hostswreg", u"hostswlnk"}) {
+            const std::u16string program = folder + u"\\" + name + u".exe";
+            ASSERT_TRUE(::CopyFileW(reinterpret_cast<const wchar_t*>(carrier.c_str()),
+                                    reinterpret_cast<const wchar_t*>(program.c_str()), FALSE));
+        }
+        // The programs' folder by its short name, the rest of the path long.
+        std::string shortFolder;
+        ASSERT_TRUE(shortPathName(folder, shortFolder));
+        ASSERT_EQ(shortFolder.find('?'), std::string::npos) << shortFolder;
+        wideFolder = lowered(root.path() + fileName(shortFolder) + "\\");
+
+        UniqueHKey hostsKey;
+        ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, reinterpret_cast<const wchar_t*>(keyPath.c_str()),
+                                  0, KEY_SET_VALUE, hostsKey.put()),
+                  ERROR_SUCCESS);
+        const std::pair<const wchar_t*, std::u16string> texts[] = {
+            {L"Wide", u"\"" + folder + u"\\hostswide.exe\" /run"},
+            {L"WideOnly", folder + u"\\HostsWReg.exe"},
+        };
+        for (const auto& text : texts) {
+            ASSERT_EQ(::RegSetValueExW(hostsKey.get(), text.first, 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(text.second.c_str()),
+                                       static_cast<DWORD>((text.second.size() + 1) * sizeof(char16_t))),
+                      ERROR_SUCCESS);
+        }
+
+        // A user profile so named, with a Start menu holding a shortcut to it.
+        std::u16string profile;
+        ASSERT_TRUE(fromAnsi(testing::profilesDirectory() + "\\", profile));
+        profile += foreign + u" e2e";
+        ASSERT_TRUE(::CreateDirectoryW(reinterpret_cast<const wchar_t*>(profile.c_str()), nullptr));
+        ASSERT_TRUE(shortPathName(profile, shortProfile));
+        const std::string menu = shortProfile + "\\Start Menu";
+        ASSERT_TRUE(::CreateDirectoryA(menu.c_str(), nullptr));
+        testing::makeShortcut(menu + "\\Wide Tool.lnk", folder + u"\\hostswide.exe");
+        testing::makeShortcut(menu + "\\Wide Link.lnk", folder + u"\\hostswlnk.exe");
+    }
+
+    std::unique_ptr<ScratchDir> server;
+    std::unique_ptr<ScratchDir> networkDrive;
+    std::string wideFolder;  // the records' folder, lower-case
+    std::string shortProfile;
     static constexpr const char* kSystemFolder = "C:\\windows\\system32\\";
     std::string systemProgram;
     std::string systemLinkTarget;
@@ -273,8 +394,10 @@ protected:
         hostCases.layOut(root, apps, scan, menu);
     }
 
-    // Runs the program with the command line `arguments`; answers its exit code.
-    uint32_t runProgram(const std::string& arguments) {
+    // Runs the program (or another build of it) with the command line
+    // `arguments`; answers its exit code.
+    uint32_t runProgram(const std::string& arguments,
+                        const std::string& program = "stocksweep.exe") {
         std::string path;
         readEnvironment("PATH", path);
         const std::string environment =
@@ -282,7 +405,7 @@ protected:
                                            {"velmar_hostname", kHostName},
                                            {kAppsVariable, apps.substr(0, apps.size() - 1)},
                                            {"PATH", apps.substr(0, apps.size() - 1) + ";" + path}});
-        testing::ChildProcess child(testing::testProgramDir() + "stocksweep.exe", arguments,
+        testing::ChildProcess child(testing::testProgramDir() + program, arguments,
                                     environment, root.dir());
         child.readAll();
         return child.wait(kRunLimitMs);
@@ -313,15 +436,30 @@ TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
                                 "    HKEY_CURRENT_USER\\Software (Bool) = true {}\n"
                                 "    HKEY_CURRENT_USER (Bool) = true {} } } }\n");
 
+    // Data files not collected yet, of every second that the run can end in:
+    // the run's own takes the next free second's name.
+    const int64_t start = DateTime().getSeconds();
+    const int64_t lastTaken = start + kRunLimitMs / 1000;
+    root.makeDir("Log\\temp\\Inventory");
+    for (int64_t second = start; second <= lastTaken; ++second) {
+        root.makeFile("Log\\temp\\Inventory\\" + inventoryFileName(second), "taken");
+    }
+    // A temporary data file of a run that never ended.
+    root.makeFile("Log\\temp\\Inventory\\inventory.4242.partial", "half a rec");
+
     // The core service's end of the channel that catalogue messages go to.
     testing::MailslotReader core(testing::MailslotReader::ExactName{}, "Velmar_Core");
 
     ASSERT_EQ(runProgram("-c \"" + conf + "\""), 0u) << log();
 
-    const std::vector<std::string> files = dataFiles(work);
-    ASSERT_EQ(files.size(), 1u);
-    const int32_t seconds = std::stoi(files[0].substr(10));
-    DateTime dayStart(seconds);
+    std::vector<std::string> files = dataFiles(work);
+    ASSERT_EQ(files.size(), size_t(lastTaken - start + 2));
+    for (int64_t second = start; second <= lastTaken; ++second) {
+        EXPECT_EQ(readFile(work + inventoryFileName(second)), "taken") << second;
+    }
+    files = {inventoryFileName(lastTaken + 1)};
+    EXPECT_FALSE(testing::rawExists(work + "inventory.4242.partial"));
+    DateTime dayStart(static_cast<int32_t>(start));
     dayStart.floor(TimeSpan(86400), DateTime::localZone());
 
     HostIdentity host;
@@ -375,7 +513,7 @@ debug-5  <time> (5.01)    <id>: ConfReader: Getting DirName Velmar.directories.c
 debug-5  <time> (5.01)    <id>: ConfReader: Got raw value "<root>\Configuration\".
 debug-5  <time> (5.01)    <id>: ConfReader: Got final value "<root>\Configuration\".
 debug-2  <time> (5.24)    <id>: Loaded 3 messages for module "configuration".
-debug-2  <time> (5.24)    <id>: Loaded 14 messages for module "stocksweep".
+debug-2  <time> (5.24)    <id>: Loaded 15 messages for module "stocksweep".
 debug-5  <time> (5.01)    <id>: ConfReader: Getting DirName Velmar.directories.log...
 debug-5  <time> (5.01)    <id>: ConfReader: Not found.
 debug-5  <time> (5.01)    <id>: ConfReader: Getting String log.time...
@@ -407,7 +545,9 @@ debug-1  <time> (5.24)    <id>: Now opening Registry root "HKEY_CURRENT_USER"...
 debug-1  <time> (5.24)    <id>: Now scanning Registry root "HKEY_CURRENT_USER"...
 debug-2  <time> (5.24)    <id>: Scanning root key "HKEY_CURRENT_USER"...
 debug-1  <time> (5.24)    <id>: Now logging data to disk...
+debug-2  <time> (5.24)    <id>: Removed the temporary data file "inventory.<pid>.partial" of an earlier run.
 debug-1  <time> (5.24)    <id>:    Done logging data to disk.
+NOTICE   <time> (5.24.06) <id>: Inventory scan ended: <n> record(s) written, data file inventory-<n>.data; <n> registry key(s) walked, <n> Start menu(s) found, <n> s.
 debug-2  <time> (5.24)    <id>: ExeFinder: Destroyed.
 debug-1  <time> (5.01)    <id>: ConfReader: Destroyed.
 debug-1  <time> (5.01)    <id>: LoggerUnit: Destroyed logger for the Configuration module.
@@ -502,6 +642,55 @@ TEST_F(Stocksweep, StartUpFailuresEndWithExitCodeOneAndNoDataFile) {
         syntaxRun.find("ConfReader: Configuration: Error in conf file. (Code: 1.1), line 6.\r\n"),
         std::string::npos)
         << syntaxRun;
+}
+
+TEST_F(Stocksweep, ARunThatCannotDeliverItsRecordsPublishesNothing) {
+    const std::string body =
+        "  scan () = '' { start-menu (Bool) = false {} registry () = '' {\n"
+        "    HKEY_CURRENT_USER (Bool) = true {} } } }\n";
+    const auto confFor = [&](const std::string& name, const std::string& work) {
+        return configuration.writeConf(name + ".conf", "stocksweep () = '' {\n  working-dir (DirName) = '" +
+                                                           confPath(work) + "' {}\n" + body);
+    };
+    // Temporary data files in a directory.
+    const auto temporaries = [](const std::string& dir) {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA data;
+        UniqueFindHandle find(::FindFirstFileA((dir + "inventory.*.partial").c_str(), &data));
+        if (find) {
+            do {
+                names.push_back(data.cFileName);
+            } while (::FindNextFileA(find.get(), &data));
+        }
+        return names;
+    };
+
+    // Ended between two records: the records written stay in the temporary file.
+    const std::string halted = root.path() + "halted\\";
+    EXPECT_EQ(runProgram("-c \"" + confFor("halted", halted) + "\"", "halting_run.exe"), 3u);
+    EXPECT_TRUE(dataFiles(halted).empty());
+    const std::vector<std::string> left = temporaries(halted);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(records(readFile(halted + left[0])).size(), 1u);
+
+    // A working directory whose path leaves no room for the file's name.
+    std::string unwritable = root.path() + "unwritable";
+    unwritable += std::string(245 - unwritable.size() - 1, 'x') + "\\";
+    const size_t before = log().size();
+    EXPECT_EQ(runProgram("-c \"" + confFor("unwritable", unwritable) + "\""), 1u);
+    EXPECT_TRUE(dataFiles(unwritable).empty());
+    EXPECT_TRUE(temporaries(unwritable).empty());
+    const std::string masked = maskedLog(log().substr(before), root.path(), scan.path());
+    const std::string dir = "<root>\\" + unwritable.substr(root.path().size());
+    EXPECT_EQ(catalogueLines(masked),
+              (std::vector<std::string>{
+                  "NOTICE   <time> (5.24.01) <id>: Inventory scan started.\r",
+                  "CRITICAL <time> (5.24.13) <id>: Cannot open the inventory data file \"" + dir +
+                      "inventory.<pid>.partial\"; no data is written.\r",
+                  "NOTICE   <time> (5.24.06) <id>: Inventory scan ended: <n> record(s) written, "
+                  "data file none (not delivered); <n> registry key(s) walked, <n> Start menu(s) "
+                  "found, <n> s.\r"}))
+        << masked;
 }
 
 }  // namespace

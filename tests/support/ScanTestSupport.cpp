@@ -51,6 +51,21 @@ void makeShortcut(const std::string& path, const std::string& target, const std:
     }
 }
 
+void makeShortcut(const std::string& path, const std::u16string& target) {
+    ensureScannerCom();
+    ComPtr<IShellLinkW> link;
+    ComPtr<IPersistFile> file;
+    wchar_t wide[MAX_PATH];
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  link.put())) ||
+        FAILED(link->SetPath(reinterpret_cast<const wchar_t*>(target.c_str()))) ||
+        FAILED(link->QueryInterface(IID_IPersistFile, file.put())) ||
+        ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) == 0 ||
+        FAILED(file->Save(wide, TRUE))) {
+        throw std::runtime_error("cannot save the shortcut " + path);
+    }
+}
+
 std::string helperExe(const std::string& name) { return testProgramDir() + name + ".exe"; }
 
 std::string recordText(const ExeInfo& i) {

@@ -29,6 +29,8 @@ std::string profilesDirectory();
 // Throws std::runtime_error when the shell refuses.
 void makeShortcut(const std::string& path, const std::string& target,
                   const std::string& arguments = "", const std::string& workingDir = "");
+// The same through IShellLinkW, for a target named outside the code page.
+void makeShortcut(const std::string& path, const std::u16string& target);
 
 // The path of a helper executable built next to the test program ("ver_blanks").
 std::string helperExe(const std::string& name);

@@ -132,8 +132,10 @@ bool removeTree(const std::string& dir) {
     UniqueFindHandle find(::FindFirstFileA((base + "\\*").c_str(), &data));
     if (find) {
         do {
-            const std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
+            // A name outside the code page comes as "?"s; its short name opens it.
+            const bool lost = std::strchr(data.cFileName, '?') != nullptr;
+            const std::string name = lost ? data.cAlternateFileName : data.cFileName;
+            if (name.empty() || name == "." || name == "..") continue;
             const std::string full = base + "\\" + name;
             ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
             // A junction is removed itself; what it points to is not ours.
@@ -157,21 +159,22 @@ namespace {
 
 // Removes every key below the open `key`, each opened from its parent by its
 // own name: a whole path may be longer than a root key lets open.
+// By UTF-16 names: a key named outside the code page opens only so.
 bool deleteSubKeys(HKEY key, REGSAM view) {
     for (;;) {
-        char name[1024];
-        DWORD length = sizeof(name);
-        if (::RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        wchar_t name[1024];
+        DWORD length = sizeof(name) / sizeof(name[0]);
+        if (::RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS) {
             return true;
         }
         UniqueHKey child;
-        if (::RegOpenKeyExA(key, name, 0, KEY_ALL_ACCESS | view, child.put()) != ERROR_SUCCESS ||
+        if (::RegOpenKeyExW(key, name, 0, KEY_ALL_ACCESS | view, child.put()) != ERROR_SUCCESS ||
             !deleteSubKeys(child.get(), view)) {
             return false;
         }
         child.reset();
-        if (::RegDeleteKeyExA(key, name, view, 0) != ERROR_SUCCESS) return false;
+        if (::RegDeleteKeyExW(key, name, view, 0) != ERROR_SUCCESS) return false;
     }
 }
 

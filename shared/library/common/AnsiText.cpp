@@ -41,4 +41,23 @@ bool toAnsi1252(std::u16string_view wide, std::string& out) {
   return true;
 }
 
+std::string toAnsiForDisplay(std::u16string_view wide, AnsiConverter convert) {
+  std::string text;
+  if (convert(wide, text)) return text;
+  text.clear();
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    const char16_t c = wide[i];
+    const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
+                      wide[i + 1] <= 0xDFFF;
+    std::string one;
+    if (!pair && convert(wide.substr(i, 1), one)) {
+      text += one;
+    } else {
+      text += '?';
+      if (pair) ++i;
+    }
+  }
+  return text;
+}
+
 }  // namespace Velmar

@@ -20,10 +20,19 @@ using AnsiConverter = bool (*)(std::u16string_view wide, std::string& out);
 // as the Windows conversion has them.
 bool toAnsi1252(std::u16string_view wide, std::string& out);
 
+// The 8-bit form of a text for messages: `convert`'s text when it converts;
+// otherwise each character that has no byte (a surrogate pair counts as one)
+// is written "?", as the system's 8-bit interfaces show such names. Such a
+// text names nothing on the file system or in the registry.
+std::string toAnsiForDisplay(std::u16string_view wide, AnsiConverter convert);
+
 #ifdef _WIN32
 // The conversion into the host's ANSI code page (WideCharToMultiByte without
 // best-fit characters). The program's one conversion on Windows.
 bool toAnsi(std::u16string_view wide, std::string& out);
+// The reverse: 8-bit text of the host's ANSI code page as UTF-16. False,
+// leaving `out` untouched, when the text does not convert.
+bool fromAnsi(const std::string& text, std::u16string& out);
 #endif
 
 }  // namespace Velmar

@@ -31,4 +31,22 @@ bool toAnsi(std::u16string_view wide, std::string& out) {
   return true;
 }
 
+bool fromAnsi(const std::string& text, std::u16string& out) {
+  if (text.empty()) {
+    out.clear();
+    return true;
+  }
+  if (text.size() > static_cast<std::size_t>(INT_MAX)) return false;
+  const int length = static_cast<int>(text.size());
+  const int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+  if (size <= 0) return false;
+  std::u16string wide(static_cast<std::size_t>(size), u'\0');
+  if (::MultiByteToWideChar(CP_ACP, 0, text.data(), length, reinterpret_cast<wchar_t*>(wide.data()),
+                            size) != size) {
+    return false;
+  }
+  out = std::move(wide);
+  return true;
+}
+
 }  // namespace Velmar

@@ -100,8 +100,17 @@ bool expandPathPrefix(const std::string& component, std::string& out);
 // as written; a component with a wildcard counts as missing. No trailing backslash.
 std::string resolveStoredPath(const std::string& path);
 
+// The short (8.3) form of an existing path given in UTF-16 (GetShortPathNameW),
+// in 8-bit text: how a path holding names that the ANSI code page cannot hold
+// is written in it. False, `shortPath` untouched, when the path does not exist
+// or its short form does not convert (a volume that keeps no short names).
+bool shortPathName(const std::u16string& path, std::string& shortPath);
+
 // Every entry the directory search returns for directory + pattern, "." and
 // ".." included, in the order returned; empty when unreadable or no match.
+// An entry whose name the ANSI code page cannot hold is given by its short
+// (8.3) name, which opens it, where the file system keeps one; otherwise
+// with "?" for each character that does not convert.
 std::vector<DirectoryEntry> listDirectory(const std::string& directory, const std::string& pattern);
 
 // getFileInfo's size; 0 when the path is not found.

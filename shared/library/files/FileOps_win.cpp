@@ -1,6 +1,7 @@
 // Operations on the file system over the ANSI Windows API.
 #include "shared/library/files/FileOps.h"
 
+#include "shared/library/common/AnsiText.h"
 #include "shared/library/files/FileUtils.h"
 #include "shared/library/common/Environment.h"
 #include "shared/library/common/GrowAndRetry.h"
@@ -75,6 +76,20 @@ bool findEntry(const std::string& path, WIN32_FIND_DATAA& data) {
     return find.valid();
 }
 
+// The name that the file system stores for the last component of `path`,
+// whose written form is `written`; false when there is none. A stored name
+// that the code page cannot hold gives `written`: that form found the entry
+// (a short name), and the stored one would name nothing.
+bool storedName(const std::string& path, const std::string& written, std::string& name) {
+    std::u16string wide;
+    if (path.empty() || hasWildcard(path) || !fromAnsi(path, wide)) return false;
+    WIN32_FIND_DATAW data;
+    UniqueFindHandle find(::FindFirstFileW(reinterpret_cast<const wchar_t*>(wide.c_str()), &data));
+    if (!find) return false;
+    if (!toAnsi(reinterpret_cast<const char16_t*>(data.cFileName), name)) name = written;
+    return true;
+}
+
 std::string fullPathName(const std::string& path) {
     std::string full;
     readSizedText(full, MAX_PATH, [&](char* buffer, uint32_t size) {
@@ -103,6 +118,19 @@ bool anythingExists(const std::string& path) {
 std::string stripTrailingSeparators(std::string dir) {
     while (dir.size() > 1 && isSeparator(dir.back())) dir.pop_back();
     return dir;
+}
+
+// A listed entry's 8-bit name: its name, or where that does not convert its
+// short (8.3) name, which the file system keeps in ASCII and which opens the
+// same entry; without one, the name with "?" for what does not convert,
+// which opens nothing.
+std::string entryName(const WIN32_FIND_DATAW& data) {
+    const auto* name = reinterpret_cast<const char16_t*>(data.cFileName);
+    std::string text;
+    if (toAnsi(name, text)) return text;
+    const auto* alternate = reinterpret_cast<const char16_t*>(data.cAlternateFileName);
+    if (alternate[0] != u'\0' && toAnsi(alternate, text)) return text;
+    return toAnsiForDisplay(name, toAnsi);
 }
 
 }  // namespace
@@ -264,12 +292,12 @@ std::string resolveStoredPath(const std::string& path) {
     while (start < p.size()) {
         size_t end = p.find_first_of("\\/", start);  // found: p ends in a separator
         std::string component = p.substr(start, end - start);
-        WIN32_FIND_DATAA data;
+        std::string stored;
         if (!component.empty() &&
             (component.back() == ':' || component == "." || component == "..")) {
             built += component;
-        } else if (!component.empty() && findEntry(built + component, data)) {
-            built += data.cFileName;
+        } else if (!component.empty() && storedName(built + component, component, stored)) {
+            built += stored;
         } else {
             std::string rest = p.substr(start);
             if (!built.empty()) {
@@ -288,19 +316,35 @@ std::string resolveStoredPath(const std::string& path) {
     return built;
 }
 
+bool shortPathName(const std::u16string& path, std::string& shortPath) {
+    const auto* name = reinterpret_cast<const wchar_t*>(path.c_str());
+    std::u16string shortWide(MAX_PATH, u'\0');
+    for (;;) {
+        // The answer is the length written, or the room needed with the zero.
+        const DWORD length = ::GetShortPathNameW(
+            name, reinterpret_cast<wchar_t*>(&shortWide[0]), static_cast<DWORD>(shortWide.size()));
+        if (length == 0) return false;
+        const bool fits = length < shortWide.size();
+        shortWide.resize(length);
+        if (fits) break;
+    }
+    return toAnsi(shortWide, shortPath);
+}
+
 std::vector<DirectoryEntry> listDirectory(const std::string& directory,
                                           const std::string& pattern) {
     std::vector<DirectoryEntry> entries;
     std::string search = directory;
     ensureTrailingSeparator(search);
     search += pattern;
-    WIN32_FIND_DATAA data;
-    UniqueFindHandle find(::FindFirstFileA(search.c_str(), &data));
+    std::u16string wideSearch;
+    if (!fromAnsi(search, wideSearch)) return entries;
+    WIN32_FIND_DATAW data;
+    UniqueFindHandle find(::FindFirstFileW(reinterpret_cast<const wchar_t*>(wideSearch.c_str()), &data));
     if (!find) return entries;
     do {
-        entries.push_back(
-            {data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-    } while (::FindNextFileA(find.get(), &data));
+        entries.push_back({entryName(data), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (::FindNextFileW(find.get(), &data));
     return entries;
 }
 

@@ -44,6 +44,10 @@ bool LoggerUnit::debug(int32_t level, const char* format, ParamStream params) {
 
 bool LoggerUnit::notice(int32_t number) { return sendCatalogue(kSeverityNotice, number, ""); }
 
+bool LoggerUnit::notice(int32_t number, ParamStream params) {
+    return sendCatalogue(kSeverityNotice, number, params.content());
+}
+
 bool LoggerUnit::warning(int32_t number) { return sendCatalogue(kSeverityWarning, number, ""); }
 
 bool LoggerUnit::warning(int32_t number, ParamStream params) {

@@ -62,6 +62,7 @@ public:
     // Catalogue messages: dropped when the severity threshold is above the
     // message's severity. Every exception from the chain is caught (false).
     bool notice(int32_t number);
+    bool notice(int32_t number, ParamStream params);
     bool warning(int32_t number);
     bool warning(int32_t number, ParamStream params);
     bool error(int32_t number);

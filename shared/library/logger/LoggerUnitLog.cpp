@@ -49,7 +49,7 @@ void LoggerUnitLog::message(Severity severity, int32_t number, const LogParams& 
     LoggerUnit* const target = unit();
     if (target == nullptr) return;
     switch (severity) {
-        case kSeverityNotice: target->notice(number); break;
+        case kSeverityNotice: target->notice(number, toStream(params)); break;
         case kSeverityWarning: target->warning(number, toStream(params)); break;
         case kSeverityError: target->error(number, toStream(params)); break;
         case kSeverityCritical: target->critical(number, toStream(params)); break;

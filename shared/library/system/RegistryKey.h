@@ -38,6 +38,9 @@ public:
     // `path` then being a sub-key's own name) with `access` in `view`. A key
     // held before is closed first; on failure none is held.
     LONG open(HKEY parent, const std::string& path, REGSAM access, RegistryView view);
+    // As open, by the UTF-16 name (RegOpenKeyExW): a name that the ANSI code
+    // page cannot hold opens only so.
+    LONG open(HKEY parent, const std::u16string& path, REGSAM access, RegistryView view);
     // As open, creating the key and any missing parents first.
     LONG create(HKEY parent, const std::string& path, REGSAM access, RegistryView view);
 
@@ -66,10 +69,12 @@ private:
 };
 
 // The names of an open key's sub-keys, in enumeration order, one
-// RegEnumKeyExA per name (the key needs KEY_ENUMERATE_SUB_KEYS). The name
-// buffer is kept from name to name and from key to key, and grows when the
-// registry says a name does not fit (an ANSI name can take more bytes than
-// characters); a name past 1 MiB ends the listing with ERROR_MORE_DATA.
+// RegEnumKeyExW per name (the key needs KEY_ENUMERATE_SUB_KEYS): each in
+// UTF-16, which opens it, and in 8-bit for paths and messages (with "?" for
+// the characters that the ANSI code page cannot hold: such a form opens
+// nothing). The name buffer is kept from name to name and from key to key,
+// and grows when the registry says a name does not fit; a name past 1 MiB
+// ends the listing with ERROR_MORE_DATA.
 class SubKeyIterator {
 public:
     // An iterator over no key; `reset` gives it one.
@@ -83,18 +88,23 @@ public:
     bool next();
     // The current name; valid after next() answered true.
     const std::string& name() const { return name_; }
+    const std::u16string& wideName() const { return wideName_; }
     LONG result() const { return result_; }
 
 private:
     HKEY key_ = nullptr;
     DWORD index_ = 0;
     LONG result_ = ERROR_SUCCESS;
-    std::vector<char> buffer_;
+    std::vector<char16_t> buffer_;
+    std::u16string wideName_;
     std::string name_;
 };
 
 // The values of an open key, in enumeration order, each with its name, type
-// and data from one RegEnumValueA (the key needs KEY_QUERY_VALUE). The name and
+// and data from one RegEnumValueW (the key needs KEY_QUERY_VALUE). Names and
+// text data are given in 8-bit text, as the ANSI interface gives them, where
+// they convert (toAnsi); where they do not, the 8-bit form has "?" for each
+// character that does not convert, and the UTF-16 form is there too. The name and
 // data buffers are kept from value to value and from key to key; when the
 // registry says either does not fit, it grows (the data to the size the
 // registry reports) and the same value is asked for again. Data longer than
@@ -121,30 +131,48 @@ public:
 
     // The current value; valid after next() answered true.
     const std::string& name() const { return name_; }
+    const std::u16string& wideName() const { return wideName_; }
+    // Whether name() is the name itself (not its display form).
+    bool nameConverts() const { return nameConverts_; }
     DWORD type() const { return type_; }
     // Whether data() holds the value's data (never for kNamesOnly).
     bool hasData() const { return hasData_; }
-    const char* data() const { return data_.data(); }
-    size_t dataSize() const { return dataSize_; }
+    // The data as read; a text value's in 8-bit, as the ANSI interface gives it.
+    const char* data() const { return isText() ? textData_.data() : data_.data(); }
+    size_t dataSize() const { return isText() ? textData_.size() : dataSize_; }
     // The data of a text value with every trailing zero byte removed; false
-    // and `text` untouched when the value is not text or its data was not read.
+    // and `text` untouched when the value is not text, its data was not read
+    // or does not convert.
     bool text(std::string& text) const;
+    // The data of a text value that does not convert, in UTF-16, every
+    // trailing zero removed; false and `text` untouched otherwise.
+    bool wideText(std::u16string& text) const;
     LONG result() const { return result_; }
 
 private:
     LONG enumerate(bool withData);
+    bool isText() const { return hasData_ && isRegistryTextType(type_); }
+    // Puts a text value's UTF-16 data into its 8-bit form.
+    void convertText();
 
     HKEY key_ = nullptr;
     Content content_;
     size_t dataLimit_;
     DWORD index_ = 0;
     LONG result_ = ERROR_SUCCESS;
-    std::vector<char> nameBuffer_;
+    std::vector<char16_t> nameBuffer_;
     std::vector<char> data_;
+    std::u16string wideName_;
     std::string name_;
+    bool nameConverts_ = true;
     DWORD type_ = REG_NONE;
     size_t dataSize_ = 0;
     bool hasData_ = false;
+    // A text value's data in 8-bit (the display form when it does not
+    // convert), and in UTF-16 when it does not convert.
+    std::string textData_;
+    bool textConverts_ = true;
+    std::u16string wideText_;
 };
 
 }  // namespace Velmar

@@ -1,9 +1,11 @@
 #include "shared/library/system/RegistryKey.h"
 
+#include "shared/library/common/AnsiText.h"
 #include "shared/library/system/RegistryData.h"
 #include "shared/library/common/GrowAndRetry.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace Velmar {
 
@@ -26,7 +28,8 @@ REGSAM viewFlag(RegistryView view) {
 }
 
 // A name buffer that the registry found too small, twice as large; false at the ceiling.
-bool growName(std::vector<char>& buffer) {
+template <typename Char>
+bool growName(std::vector<Char>& buffer) {
     if (buffer.size() >= kNameCeiling) return false;
     buffer.resize(std::min(kNameCeiling, buffer.size() * 2));
     return true;
@@ -60,6 +63,12 @@ bool isRegistryTextType(DWORD type) {
 
 LONG RegistryKey::open(HKEY parent, const std::string& path, REGSAM access, RegistryView view) {
     return ::RegOpenKeyExA(parent, path.c_str(), 0, access | viewFlag(view), key_.put());
+}
+
+LONG RegistryKey::open(HKEY parent, const std::u16string& path, REGSAM access,
+                       RegistryView view) {
+    return ::RegOpenKeyExW(parent, reinterpret_cast<const wchar_t*>(path.c_str()), 0,
+                           access | viewFlag(view), key_.put());
 }
 
 LONG RegistryKey::create(HKEY parent, const std::string& path, REGSAM access, RegistryView view) {
@@ -127,10 +136,11 @@ bool SubKeyIterator::next() {
     if (result_ != ERROR_SUCCESS) return false;
     for (;;) {
         DWORD length = static_cast<DWORD>(buffer_.size());
-        const LONG rc = ::RegEnumKeyExA(key_, index_, buffer_.data(), &length, nullptr, nullptr,
-                                        nullptr, nullptr);
+        const LONG rc = ::RegEnumKeyExW(key_, index_, reinterpret_cast<wchar_t*>(buffer_.data()),
+                                        &length, nullptr, nullptr, nullptr, nullptr);
         if (rc == ERROR_SUCCESS) {
-            name_.assign(buffer_.data(), length);
+            wideName_.assign(buffer_.data(), length);
+            name_ = toAnsiForDisplay(wideName_, toAnsi);
             ++index_;
             return true;
         }
@@ -174,15 +184,18 @@ LONG ValueIterator::enumerate(bool withData) {
         DWORD nameLength = static_cast<DWORD>(nameBuffer_.size());
         DWORD dataLength = static_cast<DWORD>(data_.size());
         DWORD type = REG_NONE;
-        const LONG rc =
-            ::RegEnumValueA(key_, index_, nameBuffer_.data(), &nameLength, nullptr, &type,
-                            withData ? reinterpret_cast<BYTE*>(data_.data()) : nullptr,
-                            withData ? &dataLength : nullptr);
+        const LONG rc = ::RegEnumValueW(
+            key_, index_, reinterpret_cast<wchar_t*>(nameBuffer_.data()), &nameLength, nullptr,
+            &type, withData ? reinterpret_cast<BYTE*>(data_.data()) : nullptr,
+            withData ? &dataLength : nullptr);
         if (rc == ERROR_SUCCESS) {
-            name_.assign(nameBuffer_.data(), nameLength);
+            wideName_.assign(nameBuffer_.data(), nameLength);
+            nameConverts_ = toAnsi(wideName_, name_);
+            if (!nameConverts_) name_ = toAnsiForDisplay(wideName_, toAnsi);
             type_ = type;
             hasData_ = withData;
             dataSize_ = withData ? std::min<size_t>(dataLength, data_.size()) : 0;
+            convertText();
             return rc;
         }
         if (rc != ERROR_MORE_DATA) return rc;
@@ -200,9 +213,30 @@ LONG ValueIterator::enumerate(bool withData) {
     }
 }
 
+void ValueIterator::convertText() {
+    textData_.clear();
+    textConverts_ = true;
+    wideText_.clear();
+    if (!isText()) return;
+    // An odd last byte is no character.
+    std::u16string wide(dataSize_ / sizeof(char16_t), u'\0');
+    if (!wide.empty()) std::memcpy(&wide[0], data_.data(), wide.size() * sizeof(char16_t));
+    textConverts_ = toAnsi(wide, textData_);
+    if (textConverts_) return;
+    textData_ = toAnsiForDisplay(wide, toAnsi);
+    while (!wide.empty() && wide.back() == u'\0') wide.pop_back();
+    wideText_ = std::move(wide);
+}
+
 bool ValueIterator::text(std::string& text) const {
-    if (!hasData_ || !isRegistryTextType(type_)) return false;
-    text = textFromRegistryData(data_.data(), dataSize_);
+    if (!isText() || !textConverts_) return false;
+    text = textFromRegistryData(textData_.data(), textData_.size());
+    return true;
+}
+
+bool ValueIterator::wideText(std::u16string& text) const {
+    if (!isText() || textConverts_) return false;
+    text = wideText_;
     return true;
 }
 

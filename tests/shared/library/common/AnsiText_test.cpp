@@ -27,5 +27,19 @@ TEST(AnsiText, Fixed1252TakesExactlyTheCodePagesCharacters) {
     });
 }
 
+TEST(AnsiText, DisplayFormMarksEachCharacterWithoutAByte) {
+    const std::pair<std::u16string, std::string> cases[] = {
+        {u"C:\\Users\\caf\u00E9", "C:\\Users\\caf\xE9"},
+        {u"C:\\Users\\\u05D0\u05D1\u05D2\\a.exe", "C:\\Users\\???\\a.exe"},
+        // A surrogate pair is one character; an unpaired one is one too.
+        {u"x\U0001F600y", "x?y"},
+        {u"\U0001F600", "?"},
+        {std::u16string(1, char16_t(0xDC00)) + u"z", "?z"},
+        {std::u16string(1, char16_t(0xD83D)), "?"},
+        {u"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(toAnsiForDisplay(c.first, toAnsi1252), c.second) << c.second;
+}
+
 }  // namespace
 }  // namespace Velmar

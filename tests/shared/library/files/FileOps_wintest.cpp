@@ -1,5 +1,6 @@
 #include "shared/library/files/FileOps.h"
 
+#include "shared/library/common/AnsiText.h"
 #include "shared/library/files/FileUtils.h"
 #include "shared/library/common/WinApi.h"
 #include "shared/library/common/WinHandle.h"
@@ -443,6 +444,31 @@ TEST_F(FileOpsTest, ListDirectoryIncludesDotEntries) {
     std::vector<DirectoryEntry> here = listDirectory("", "b.*");
     ASSERT_EQ(here.size(), 1u);
     EXPECT_EQ(here[0].name, "b.log");
+}
+
+// Names that the code page cannot hold (Hebrew, CJK) are listed by their
+// short names, which open them, and a path through a short name keeps it
+// where the long name would name nothing.
+TEST_F(FileOpsTest, NamesOutsideTheCodePageAreListedByTheirShortNames) {
+    const std::u16string parent = u"\u05D0\u05D1\u05D2 \u4E2D\u6587 folder";
+    std::u16string wideDir;
+    ASSERT_TRUE(fromAnsi(dir_ + "\\", wideDir));
+    ASSERT_TRUE(::CreateDirectoryW(reinterpret_cast<const wchar_t*>((wideDir + parent).c_str()),
+                                   nullptr));
+    std::string shortName;
+    for (const DirectoryEntry& e : listDirectory(dir_, "*")) {
+        if (e.name != "." && e.name != "..") shortName = e.name;
+    }
+    ASSERT_FALSE(shortName.empty());
+    EXPECT_NE(shortName.find('~'), std::string::npos) << shortName;
+    EXPECT_EQ(shortName.find('?'), std::string::npos) << shortName;
+    writeFile(at(shortName + "\\Tool.exe"), "x");
+    const std::vector<DirectoryEntry> inside = listDirectory(at(shortName), "*.exe");
+    ASSERT_EQ(inside.size(), 1u);
+    EXPECT_EQ(inside[0].name, "Tool.exe");
+    std::string written = at(shortName + "\\TOOL.EXE");
+    EXPECT_TRUE(endsWith(resolveStoredPath(written), "\\" + shortName + "\\Tool.exe"))
+        << resolveStoredPath(written);
 }
 
 }  // namespace

@@ -23,15 +23,20 @@ TEST(LogRotationNames, RotatedNameCarriesTheLocalOpeningTimeAndTheCounter) {
         const char* path;
         const char* counter;
         const char* expected;
+        int32_t opened;
     };
+    // 23:30 UTC is 00:30 of the next local day.
+    const int32_t beforeUtcMidnight = kOpened + 10 * 3600 + 15 * 60;
     const Case cases[] = {
-        {"c:\\logs\\StocksweepDebug.log", "4", "c:\\logs\\StocksweepDebug_20260308T141500_4.log"},
-        {"c:\\logs\\StocksweepDebug", "4", "c:\\logs\\StocksweepDebug_20260308T141500_4"},
-        {"c:\\logs.d\\debug", "0", "c:\\logs.d\\debug_20260308T141500_0"},
-        {"c:\\logs\\a.b.log", "12", "c:\\logs\\a.b_20260308T141500_12.log"},
+        {"c:\\logs\\StocksweepDebug.log", "4", "c:\\logs\\StocksweepDebug_20260308T141500_4.log",
+         kOpened},
+        {"c:\\logs\\StocksweepDebug", "4", "c:\\logs\\StocksweepDebug_20260308T141500_4", kOpened},
+        {"c:\\logs.d\\debug", "0", "c:\\logs.d\\debug_20260308T141500_0", kOpened},
+        {"c:\\logs\\a.b.log", "12", "c:\\logs\\a.b_20260308T141500_12.log", kOpened},
+        {"c:\\logs\\late.log", "1", "c:\\logs\\late_20260309T003000_1.log", beforeUtcMidnight},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(rotatedFileName(c.path, at(kOpened), c.counter), c.expected) << c.path;
+        EXPECT_EQ(rotatedFileName(c.path, at(c.opened), c.counter), c.expected) << c.path;
     }
     for (const auto& [counter, next] : {std::pair<const char*, const char*>{"4", "5"},
                                         {"0", "1"},

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -162,6 +164,51 @@ TEST(RegistryKey, SubKeyIteratorListsEveryNameAndReportsFailure) {
     ValueIterator valuesDenied(keysOnly.get());
     EXPECT_FALSE(valuesDenied.next());
     EXPECT_EQ(valuesDenied.result(), ERROR_ACCESS_DENIED);
+}
+
+// Names and texts in letters outside the code page 1252 of the tests: listed
+// with "?" for messages, and in UTF-16, by which the key opens.
+TEST(RegistryKey, NamesOutsideTheCodePageComeInUtf16Too) {
+    ScratchKey scratch("StocksweepRegKey");
+    RegistryKey key = openKey(scratch, "");
+    const std::u16string hebrew = u"\u05D0\u05D1 key";
+    UniqueHKey created;
+    ASSERT_EQ(::RegCreateKeyExW(key.get(), reinterpret_cast<const wchar_t*>(hebrew.c_str()), 0,
+                                nullptr, 0, KEY_ALL_ACCESS, nullptr, created.put(), nullptr),
+              ERROR_SUCCESS);
+    const std::u16string text = u"C:\\\u4E2D\\a.exe";
+    ASSERT_EQ(::RegSetValueExW(created.get(), L"\u05D2.exe", 0, REG_SZ,
+                               reinterpret_cast<const BYTE*>(text.c_str()),
+                               static_cast<DWORD>((text.size() + 1) * sizeof(char16_t))),
+              ERROR_SUCCESS);
+    ASSERT_EQ(::RegSetValueExW(created.get(), L"plain", 0, REG_SZ,
+                               reinterpret_cast<const BYTE*>(L"caf\u00E9"), 10),
+              ERROR_SUCCESS);
+
+    SubKeyIterator subKeys(key.get());
+    ASSERT_TRUE(subKeys.next());
+    EXPECT_EQ(subKeys.name(), "?? key");
+    EXPECT_TRUE(subKeys.wideName() == hebrew);
+    RegistryKey child;
+    EXPECT_NE(child.open(key.get(), subKeys.name(), KEY_READ, RegistryView::kOwn), ERROR_SUCCESS);
+    ASSERT_EQ(child.open(key.get(), subKeys.wideName(), KEY_READ, RegistryView::kOwn),
+              ERROR_SUCCESS);
+
+    ValueIterator values(child.get());
+    std::vector<std::string> seen;
+    while (values.next()) {
+        std::string eight = "untouched";
+        std::u16string wide = u"untouched";
+        const bool converts = values.text(eight);
+        EXPECT_NE(converts, values.wideText(wide)) << values.name();
+        seen.push_back(values.name() + "|" + (values.nameConverts() ? "converts" : "lost") + "|" +
+                       eight + "|" + std::string(values.data(), values.dataSize()) + "|" +
+                       (wide == text ? "wide" : ""));
+    }
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        std::string("?.exe|lost|untouched|C:\\?\\a.exe") + '\0' + "|wide",
+                        std::string("plain|converts|caf\xE9|caf\xE9") + '\0' + "|"}));
 }
 
 }  // namespace

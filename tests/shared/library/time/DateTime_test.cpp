@@ -254,6 +254,8 @@ TEST(DateTimeFloor, OtherSpansTruncateOnTheLocalClock) {
     // starts at 01:00.
     const ZoneInfo oslo = ZoneInfo::parse(kOslo);
     const ZoneInfo atMidnight = ZoneInfo::parse("+02:00 (+01:00 3M5W6D0H-10M5W6D0H)");
+    const ZoneInfo onWednesday = ZoneInfo::parse("+02:00 (+01:00 3M2W2D0H-10M5W6D0H)");
+    const ZoneInfo onMonday = ZoneInfo::parse("+02:00 (+01:00 3M2W0D0H-10M5W6D0H)");
     struct WeekCase {
         const ZoneInfo* zone;
         int32_t at;
@@ -267,6 +269,12 @@ TEST(DateTimeFloor, OtherSpansTruncateOnTheLocalClock) {
         {&atMidnight, 1711872000, "2024-03-25T00:00:00+02:00"},
         {&atMidnight, 1711836000, "2024-03-25T00:00:00+02:00"},  // the Sunday's first instant
         {&atMidnight, 1729980000, "2024-10-21T00:00:00+03:00"},  // the Sunday of the change back
+        // Clocks that change on a weekday at 00:00: on a Wednesday (13 March
+        // 2024), the Friday after it and the day itself; on a Monday (11
+        // March), whose day then starts at 01:00.
+        {&onWednesday, 1710493200, "2024-03-11T00:00:00+02:00"},
+        {&onWednesday, 1710320400, "2024-03-11T00:00:00+02:00"},
+        {&onMonday, 1710320400, "2024-03-11T01:00:00+03:00"},
     };
     for (const WeekCase& w : weeks) {
         SCOPED_TRACE(localIn(*w.zone, w.at));
