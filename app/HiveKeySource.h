@@ -1,0 +1,54 @@
+// A hive file read into memory as a key source for the registry scan. Names
+// and texts are turned into the program's 8-bit form by the converter given;
+// a name or text that has none is skipped (debug 5): a key so named with
+// everything below it, a value so named, a text so written (its value's name
+// still counts). Damaged cells, keys met twice and parts past the hive's
+// bounds are skipped and counted, never reported one by one.
+#pragma once
+
+#include "app/KeySource.h"
+#include "shared/library/common/AnsiText.h"
+#include "shared/library/common/Log.h"
+#include "shared/library/hive/Hive.h"
+#include "shared/library/hive/HiveWalk.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace Velmar {
+
+class HiveKeySource : public KeySource {
+public:
+    // `hive` must outlive the source; `rootName` names the hive in debug lines.
+    HiveKeySource(const hive::Hive& hive, AnsiConverter convert, Log& log, std::string rootName);
+
+    std::unique_ptr<Key> open(Key* parent, const std::string& name, bool& valuesOpen) override;
+    bool subKeys(Key& key, std::vector<std::string>& names) override;
+    ListResult values(Key& key, std::vector<SourceValue>& values, size_t& count) override;
+
+    // Keys and values walked, damaged cells counted so far.
+    const hive::WalkCounts& counts() const { return guard_.counts(); }
+
+private:
+    struct HiveKey : Key {
+        hive::KeyNode node;
+        size_t depth = 0;
+        // The subkeys listed and not yet opened, in listing order.
+        std::vector<std::pair<std::string, uint32_t>> listed;
+    };
+
+    std::unique_ptr<HiveKey> openCell(uint32_t cell, size_t depth, bool admit);
+    bool convert(const std::u16string& wide, std::string& text, const char* what);
+
+    const hive::Hive& hive_;
+    AnsiConverter convert_;
+    Log& log_;
+    std::string rootName_;
+    hive::WalkGuard guard_;
+    std::vector<uint32_t> cells_;
+    std::vector<hive::Value> raw_;
+    std::u16string wide_;
+};
+
+}  // namespace Velmar
