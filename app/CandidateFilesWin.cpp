@@ -1,8 +1,8 @@
 #include "app/CandidateFilesWin.h"
 
-#include "shared/library/common/FileOps.h"
-#include "shared/library/common/win32/WinApi.h"
-#include "shared/library/common/win32/Wow64.h"
+#include "shared/library/files/FileOps.h"
+#include "shared/library/common/WinApi.h"
+#include "shared/library/system/Wow64.h"
 
 namespace Velmar {
 

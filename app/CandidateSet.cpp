@@ -2,7 +2,7 @@
 
 #include "app/CandidatePath.h"
 #include "naming/NameRules.h"
-#include "shared/library/common/FileUtils.h"
+#include "shared/library/files/FileUtils.h"
 
 namespace Velmar {
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "app/InventoryWriter.h"
-#include "shared/library/common/win32/WinHandle.h"
+#include "shared/library/common/WinHandle.h"
 
 namespace Velmar {
 

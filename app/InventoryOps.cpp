@@ -1,9 +1,9 @@
 #include "app/InventoryOps.h"
 
-#include "shared/library/common/win32/Environment.h"
-#include "shared/library/common/SystemInfo.h"
-#include "shared/library/common/win32/WinHandle.h"
-#include "shared/library/common/win32/Wow64.h"
+#include "shared/library/common/Environment.h"
+#include "shared/library/system/SystemInfo.h"
+#include "shared/library/common/WinHandle.h"
+#include "shared/library/system/Wow64.h"
 
 #include <lm.h>
 

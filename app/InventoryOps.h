@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/OsNames.h"
-#include "shared/library/common/win32/Wow64.h"
+#include "shared/library/system/Wow64.h"
 
 #include <cstdint>
 #include <string>

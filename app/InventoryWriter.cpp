@@ -1,8 +1,8 @@
 #include "app/InventoryWriter.h"
 
 #include "scan/StocksweepMessages.h"
-#include "shared/library/common/DateTime.h"
-#include "shared/library/common/TimeSpan.h"
+#include "shared/library/time/DateTime.h"
+#include "shared/library/time/TimeSpan.h"
 
 namespace Velmar {
 

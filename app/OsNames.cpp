@@ -1,6 +1,6 @@
 #include "app/OsNames.h"
 
-#include "shared/library/common/FileUtils.h"
+#include "shared/library/files/FileUtils.h"
 
 namespace Velmar {
 

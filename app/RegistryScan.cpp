@@ -2,11 +2,11 @@
 
 #include "app/RegistryWalk.h"
 #include "scan/StocksweepMessages.h"
-#include "shared/library/common/FileUtils.h"
-#include "shared/library/common/SystemInfo.h"
-#include "shared/library/common/SystemInfoRules.h"
-#include "shared/library/common/win32/GrowAndRetry.h"
-#include "shared/library/common/win32/RegistryKey.h"
+#include "shared/library/files/FileUtils.h"
+#include "shared/library/system/SystemInfo.h"
+#include "shared/library/system/References.h"
+#include "shared/library/common/GrowAndRetry.h"
+#include "shared/library/system/RegistryKey.h"
 
 #include <algorithm>
 #include <memory>

@@ -4,7 +4,7 @@
 
 #include "app/CandidateSink.h"
 #include "shared/library/common/Log.h"
-#include "shared/library/common/win32/RegistryKey.h"
+#include "shared/library/system/RegistryKey.h"
 
 #include <deque>
 #include <string>

@@ -2,7 +2,7 @@
 
 #include "app/RegistryText.h"
 #include "scan/StocksweepMessages.h"
-#include "shared/library/common/FileUtils.h"
+#include "shared/library/files/FileUtils.h"
 
 #include <algorithm>
 #include <memory>

@@ -6,7 +6,7 @@
 #include "app/CandidateSink.h"
 #include "app/KeySource.h"
 #include "shared/library/common/Log.h"
-#include "shared/library/common/SystemInfoRules.h"
+#include "shared/library/system/References.h"
 
 #include <deque>
 #include <string>

@@ -9,13 +9,13 @@
 #include "scan/StocksweepMessages.h"
 #include "shared/library/config/ConfReader.h"
 #include "shared/library/common/Exception.h"
-#include "shared/library/common/FileOps.h"
-#include "shared/library/common/FileUtils.h"
-#include "shared/library/common/SystemInfo.h"
-#include "shared/library/common/win32/WinApi.h"
-#include "shared/library/common/win32/Wow64.h"
+#include "shared/library/files/FileOps.h"
+#include "shared/library/files/FileUtils.h"
+#include "shared/library/system/SystemInfo.h"
+#include "shared/library/common/WinApi.h"
+#include "shared/library/system/Wow64.h"
 #include "shared/library/logger/LoggerCentre.h"
-#include "shared/library/logger/LoggingSetup.h"
+#include "shared/library/logsetup/LoggingSetup.h"
 #include "shared/library/logger/LogMessenger.h"
 
 #include <cstdlib>
@@ -52,7 +52,7 @@ void normaliseDir(std::string& dir) {
 
 }  // namespace
 
-Stocksweep2::Stocksweep2(const std::string& argumentText) {
+Stocksweep2::Stocksweep2(const std::string& commandLine) {
     // Before any file is touched: the existence test of a path on a drive
     // without its medium ("A:\setup.exe") would otherwise raise the system's
     // error box, and this windowless run would wait for someone to answer it.
@@ -61,8 +61,7 @@ Stocksweep2::Stocksweep2(const std::string& argumentText) {
     // the directory resolution reads the Windows one.
     _putenv(kModuleTypeAssignment);
     ::SetEnvironmentVariableA(kModuleTypeName, kModuleTypeClient);
-    options = splitArguments(argumentText);
-    if (!options.empty()) options.erase(options.begin());
+    options = parseCommandLine(commandLine);
 }
 
 Stocksweep2::~Stocksweep2() {

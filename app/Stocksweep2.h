@@ -26,10 +26,10 @@ class Stocksweep2 {
 public:
     // Sets the process's error mode so that a missing disk or an unopenable
     // file fails the call instead of raising a system dialog; puts
-    // "VelmarModuleType=Client" into the process environment and splits
-    // `argumentText` (the program word glued to the command line) into
-    // options, the program word's pair removed. Logs nothing.
-    explicit Stocksweep2(const std::string& argumentText);
+    // "VelmarModuleType=Client" into the process environment and reads the
+    // options of `commandLine` (the program's arguments, as WinMain receives
+    // them) with parseCommandLine. Logs nothing.
+    explicit Stocksweep2(const std::string& commandLine);
     // Releases the resolver, the scanner's logger, the configuration reader
     // and then the logging chain, so that each can still log while it goes.
     virtual ~Stocksweep2();

@@ -1,7 +1,7 @@
 // The program's entry point: a hidden top-level window, so that the process
 // takes part in session end, and one inventory scan.
 #include "app/Stocksweep2.h"
-#include "shared/library/common/win32/WinApi.h"
+#include "shared/library/common/WinApi.h"
 
 #include <string>
 
@@ -10,9 +10,6 @@ namespace {
 const char kWindowClass[] = "GenericAppClass";
 const char kWindowMenu[] = "GenericAppMenu";
 const char kWindowTitle[] = "Stocksweep";
-// Glued to the command line in front: the splitter's first pair is the
-// program word, and it is dropped.
-const char kProgramWord[] = "dummy";
 
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
@@ -50,8 +47,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
 
     bool ok = false;
     try {
-        Velmar::Stocksweep2 application(std::string(kProgramWord) +
-                                        (commandLine != nullptr ? commandLine : ""));
+        Velmar::Stocksweep2 application(commandLine != nullptr ? commandLine : "");
         ok = application.init() && application.run();
     } catch (...) {
         // A failure that no layer reported ends the run as a failed one, not

@@ -9,9 +9,9 @@
 #include "shared/library/config/ConfTree.h"
 
 #ifdef _WIN32
-#include "shared/library/common/win32/WinApi.h"
+#include "shared/library/common/WinApi.h"
 #include "shared/library/config/ConfReader.h"
-#include "shared/library/common/FileUtils.h"
+#include "shared/library/files/FileUtils.h"
 #include "shared/library/logger/LogSettings.h"
 #include "shared/library/logger/LoggerCentre.h"
 #endif

@@ -26,8 +26,8 @@
 //   log_bench --child chain|baseline PATH LINES EVENT
 // is one of the four processes of step 4: it waits for the event, then writes.
 #include "shared/library/common/SmartPointer.h"
-#include "shared/library/common/SystemInfo.h"
-#include "shared/library/common/win32/WinHandle.h"
+#include "shared/library/system/SystemInfo.h"
+#include "shared/library/common/WinHandle.h"
 #include "shared/library/logger/LogMessenger.h"
 #include "shared/library/logger/LogMessengerIPC.h"
 #include "shared/library/logger/LogRecord.h"

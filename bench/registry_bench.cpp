@@ -21,9 +21,9 @@
 #include "app/CandidateFilesWin.h"
 #include "app/CandidateSet.h"
 #include "app/RegistryScan.h"
-#include "shared/library/common/win32/WinApi.h"
-#include "shared/library/common/win32/WinHandle.h"
-#include "shared/library/common/win32/Wow64.h"
+#include "shared/library/common/WinApi.h"
+#include "shared/library/common/WinHandle.h"
+#include "shared/library/system/Wow64.h"
 
 #include <psapi.h>
 

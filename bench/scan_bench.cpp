@@ -14,8 +14,8 @@
 // Nothing logs: the class-wide loggers stay empty.
 #include "naming/ExeFinder.h"
 #include "scan/SMScan.h"
-#include "shared/library/common/FileOps.h"
-#include "shared/library/common/win32/ComPtr.h"
+#include "shared/library/files/FileOps.h"
+#include "shared/library/common/ComPtr.h"
 
 #include <shlobj.h>
 #include <shobjidl.h>

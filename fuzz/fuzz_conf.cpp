@@ -5,7 +5,7 @@
 #include "shared/library/config/ConfParser.h"
 #include "shared/library/config/ConfSearcher.h"
 #include "shared/library/config/ConfTree.h"
-#include "shared/library/common/Tokenizer.h"
+#include "shared/library/config/Tokenizer.h"
 
 #include <cstddef>
 #include <cstdint>

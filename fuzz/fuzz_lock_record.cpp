@@ -1,7 +1,7 @@
 // Lock file text from disk: any bytes must parse without fault, and a record
 // that read back in full must survive being written and read again.
 #include "fuzz/FuzzCheck.h"
-#include "shared/library/common/LockRecord.h"
+#include "shared/library/files/LockRecord.h"
 
 #include <cstddef>
 #include <cstdint>

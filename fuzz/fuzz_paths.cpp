@@ -6,7 +6,7 @@
 // the rest is the text. The text split at its first 0x00 gives the pattern and
 // the replacement of replaceAll (up to the second 0x00).
 #include "fuzz/FuzzCheck.h"
-#include "shared/library/common/FileUtils.h"
+#include "shared/library/files/FileUtils.h"
 
 #include <cmath>
 #include <cstdint>

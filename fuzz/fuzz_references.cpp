@@ -3,7 +3,7 @@
 // (a name may occur twice: the first one counts). Values may refer to each
 // other and to themselves. Resolution must end, read a bounded number of
 // values and give a bounded text.
-#include "shared/library/common/SystemInfoRules.h"
+#include "shared/library/system/References.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // everything but a missing leading "P" must parse.
 #include "fuzz/FuzzCheck.h"
 #include "shared/library/common/Exception.h"
-#include "shared/library/common/TimeSpan.h"
+#include "shared/library/time/TimeSpan.h"
 
 #include <cstddef>
 #include <cstdint>

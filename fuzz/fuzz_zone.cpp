@@ -2,8 +2,8 @@
 // notation, UTC offsets, the three forms of a zone given as text and the full UTC
 // date text. Nothing may crash or overflow, and the written forms read back.
 #include "fuzz/FuzzCheck.h"
-#include "shared/library/common/DateTime.h"
-#include "shared/library/common/ZoneInfo.h"
+#include "shared/library/time/DateTime.h"
+#include "shared/library/time/ZoneInfo.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,8 +3,8 @@
 
 #include "naming/NameRules.h"
 #include "scan/SMScan.h"
-#include "shared/library/common/FileUtils.h"
-#include "shared/library/common/win32/Wow64.h"
+#include "shared/library/files/FileUtils.h"
+#include "shared/library/system/Wow64.h"
 
 namespace Velmar {
 

@@ -3,8 +3,8 @@
 
 #include "naming/MappingParser.h"
 #include "scan/StocksweepMessages.h"
-#include "shared/library/common/FileOps.h"
-#include "shared/library/common/FilePlain.h"
+#include "shared/library/files/FileOps.h"
+#include "shared/library/files/FilePlain.h"
 
 namespace Velmar {
 

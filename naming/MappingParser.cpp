@@ -1,7 +1,7 @@
 // The mapping file's block state machine.
 #include "naming/MappingParser.h"
 
-#include "shared/library/common/FileUtils.h"
+#include "shared/library/files/FileUtils.h"
 
 namespace Velmar {
 

@@ -1,7 +1,7 @@
 // The naming decision, over an ExeInfo and the mapping rules.
 #include "naming/NameRules.h"
 
-#include "shared/library/common/FileUtils.h"
+#include "shared/library/files/FileUtils.h"
 
 namespace Velmar {
 

@@ -12,8 +12,8 @@
 //                       (stocksweep.conf then names the directory it lies in);
 //                       leaves an existing one alone.
 //   RemoveConfiguration on removal: deletes the two files, edited or not.
-#include "shared/library/common/win32/WinApi.h"
-#include "shared/library/common/win32/WinHandle.h"
+#include "shared/library/common/WinApi.h"
+#include "shared/library/common/WinHandle.h"
 
 #include <msi.h>
 #include <msiquery.h>

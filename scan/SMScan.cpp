@@ -3,9 +3,9 @@
 #include "scan/SMScan.h"
 
 #include "scan/StartMenuRules.h"
-#include "shared/library/common/FileOps.h"
-#include "shared/library/common/FileUtils.h"
-#include "shared/library/common/win32/WinApi.h"
+#include "shared/library/files/FileOps.h"
+#include "shared/library/files/FileUtils.h"
+#include "shared/library/common/WinApi.h"
 
 #include <shlobj.h>
 #include <userenv.h>

@@ -2,11 +2,11 @@
 #include "scan/SMScan.h"
 
 #include "scan/StartMenuRules.h"
-#include "shared/library/common/FileOps.h"
-#include "shared/library/common/FileUtils.h"
-#include "shared/library/common/win32/ComPtr.h"
-#include "shared/library/common/win32/WinApi.h"
-#include "shared/library/common/win32/Wow64.h"
+#include "shared/library/files/FileOps.h"
+#include "shared/library/files/FileUtils.h"
+#include "shared/library/common/ComPtr.h"
+#include "shared/library/common/WinApi.h"
+#include "shared/library/system/Wow64.h"
 
 #include <shlobj.h>
 #include <shobjidl.h>

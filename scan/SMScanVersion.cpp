@@ -2,9 +2,9 @@
 // file version, in the first language that has any of them.
 #include "scan/SMScan.h"
 
-#include "shared/library/common/FileOps.h"
-#include "shared/library/common/FileUtils.h"
-#include "shared/library/common/win32/WinApi.h"
+#include "shared/library/files/FileOps.h"
+#include "shared/library/files/FileUtils.h"
+#include "shared/library/common/WinApi.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,7 +1,7 @@
 // Portable rules of the Start-menu scan.
 #include "scan/StartMenuRules.h"
 
-#include "shared/library/common/FileUtils.h"
+#include "shared/library/files/FileUtils.h"
 
 namespace Velmar {
 

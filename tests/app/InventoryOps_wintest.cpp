@@ -1,7 +1,7 @@
 #include "app/InventoryOps.h"
 
-#include "shared/library/common/SystemInfo.h"
-#include "shared/library/common/win32/WinApi.h"
+#include "shared/library/system/SystemInfo.h"
+#include "shared/library/common/WinApi.h"
 
 #include <gtest/gtest.h>
 

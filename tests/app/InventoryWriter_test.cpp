@@ -1,7 +1,7 @@
 #include "app/InventoryWriter.h"
 
 #include "scan/StocksweepMessages.h"
-#include "shared/library/common/DateTime.h"
+#include "shared/library/time/DateTime.h"
 #include "tests/support/RecordingLog.h"
 #include "tests/support/TestEnv.h"
 

@@ -1,6 +1,6 @@
 #include "app/RegistryScan.h"
 
-#include "shared/library/common/SystemInfo.h"
+#include "shared/library/system/SystemInfo.h"
 #include "tests/support/RecordingLog.h"
 #include "tests/support/WinTestSupport.h"
 

@@ -1,6 +1,6 @@
 #include "app/Stocksweep2.h"
 
-#include "shared/library/common/win32/WinApi.h"
+#include "shared/library/common/WinApi.h"
 #include "tests/support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@ TEST(Stocksweep2, ConstructionSetsAnErrorModeWithoutSystemDialogs) {
     const UINT before = ::SetErrorMode(0);
     UINT during = 0;
     {
-        Stocksweep2 application("dummy");
+        Stocksweep2 application("");
         during = ::SetErrorMode(before);
     }
     EXPECT_EQ(during & quiet, quiet);

@@ -5,7 +5,7 @@
 // as shipped and its examples are valid rules once uncommented.
 #include "naming/MappingParser.h"
 #include "shared/library/config/ConfReader.h"
-#include "shared/library/common/TimeSpan.h"
+#include "shared/library/time/TimeSpan.h"
 #include "shared/library/logger/LogCommons.h"
 #include "shared/library/logger/LoggerCentre.h"
 #include "tests/support/WinTestSupport.h"

@@ -8,7 +8,7 @@
 // Exit codes: 2 wrong arguments, 3 the open or the write failed, 4 the marker
 // could not be made, 5 the close failed.
 #include "shared/library/common/Exception.h"
-#include "shared/library/common/FilePlain.h"
+#include "shared/library/files/FilePlain.h"
 
 #include <cstdio>
 #include <string>

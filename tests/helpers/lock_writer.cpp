@@ -11,8 +11,8 @@
 // another code than 18), 4 the file was torn or an earlier update of this
 // writer was lost, 5 the lock stayed taken for too long.
 #include "shared/library/common/Exception.h"
-#include "shared/library/common/FilePlain.h"
-#include "shared/library/common/win32/WinApi.h"
+#include "shared/library/files/FilePlain.h"
+#include "shared/library/common/WinApi.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -9,8 +9,8 @@
 // several writers at one moment. Prints the number of lines that were refused
 // and exits with 0 only when there were none.
 #include "shared/library/common/SmartPointer.h"
-#include "shared/library/common/SystemInfo.h"
-#include "shared/library/common/win32/WinApi.h"
+#include "shared/library/system/SystemInfo.h"
+#include "shared/library/common/WinApi.h"
 #include "shared/library/logger/LogMessengerIPC.h"
 #include "shared/library/logger/LogRotation.h"
 #include "shared/library/logger/LogSettings.h"

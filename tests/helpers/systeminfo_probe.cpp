@@ -4,8 +4,8 @@
 // selected first. Then, for the argument "write=NAME=TEXT", writes the suite
 // value NAME and prints "write(NAME)=<code>"; for "read=NAME", reads it and
 // prints "read(NAME)=<code>:<text>".
-#include "shared/library/common/win32/Wow64.h"
-#include "shared/library/common/SystemInfo.h"
+#include "shared/library/system/Wow64.h"
+#include "shared/library/system/SystemInfo.h"
 
 #include <cstdio>
 #include <string>

@@ -1,6 +1,6 @@
 #include "naming/ExeFinder.h"
 
-#include "shared/library/common/win32/Wow64.h"
+#include "shared/library/system/Wow64.h"
 #include "tests/support/LogRecorder.h"
 #include "tests/support/ScanTestSupport.h"
 #include "tests/support/WinTestSupport.h"

@@ -1,6 +1,6 @@
 #include "scan/SMScan.h"
 
-#include "shared/library/common/FileOps.h"
+#include "shared/library/files/FileOps.h"
 #include "tests/support/LogRecorder.h"
 #include "tests/support/ScanTestSupport.h"
 #include "tests/support/WinTestSupport.h"

@@ -3,7 +3,7 @@
 // local zone) so that whole lines can be compared byte for byte.
 #pragma once
 
-#include "shared/library/common/DateTime.h"
+#include "shared/library/time/DateTime.h"
 #include "shared/library/logger/LogSettings.h"
 #include "shared/library/logger/LoggerAgent.h"
 #include "tests/support/TestEnv.h"

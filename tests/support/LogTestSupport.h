@@ -3,7 +3,7 @@
 // and the reading end of a mailslot made with the raw API.
 #pragma once
 
-#include "shared/library/common/win32/WinHandle.h"
+#include "shared/library/common/WinHandle.h"
 
 #include <string>
 #include <vector>

@@ -1,8 +1,8 @@
 #include "tests/support/ScanTestSupport.h"
 
 #include "scan/SMScan.h"
-#include "shared/library/common/FileUtils.h"
-#include "shared/library/common/win32/ComPtr.h"
+#include "shared/library/files/FileUtils.h"
+#include "shared/library/common/ComPtr.h"
 #include "tests/support/WinTestSupport.h"
 
 #include <shlobj.h>
@@ -57,11 +57,6 @@ std::string recordText(const ExeInfo& i) {
     return i.exeFile + "|" + i.menuName + "|" + i.productName + "|" + i.fileDescription + "|" +
            i.workingDir + "|" + i.arguments + "|" + i.menuFolder + "|" + i.fileVersion + "|" +
            i.appName;
-}
-
-std::string lowered(std::string text) {
-    toLowerCase(text);
-    return text;
 }
 
 }  // namespace testing

@@ -36,8 +36,5 @@ std::string helperExe(const std::string& name);
 // The nine fields joined by "|", in their declared order.
 std::string recordText(const ExeInfo& info);
 
-// The text lower-cased (A-Z only).
-std::string lowered(std::string text);
-
 }  // namespace testing
 }  // namespace Velmar

@@ -1,12 +1,12 @@
 #include "tests/support/WinTestSupport.h"
 
-#include "shared/library/common/win32/GrowAndRetry.h"
+#include "shared/library/common/GrowAndRetry.h"
+#include "shared/library/files/FileUtils.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
-#include <cctype>
 #include <stdexcept>
 
 namespace Velmar {
@@ -15,11 +15,6 @@ namespace testing {
 namespace {
 
 std::atomic<unsigned> sandboxCounter{0};
-
-std::string lowered(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 // "<prefix>-<pid>-<n>": answers the pid, or 0 when the name is not of that form.
 DWORD ownerOf(const std::string& name, const std::string& prefix) {
@@ -68,8 +63,21 @@ std::string testProgramDir() {
     return full.substr(0, full.find_last_of("\\/") + 1);
 }
 
+std::string lowered(std::string text) {
+    toLowerCase(text);
+    return text;
+}
+
 bool rawExists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string claimLeft(const std::string& path) {
+    std::string left;
+    for (const char* suffix : {".lock", ".tmp"}) {
+        if (rawExists(path + suffix)) left += (left.empty() ? "" : " ") + path + suffix;
+    }
+    return left;
 }
 
 std::string readFile(const std::string& path) {

@@ -4,7 +4,7 @@
 // directory and pipes.
 #pragma once
 
-#include "shared/library/common/win32/WinHandle.h"
+#include "shared/library/common/WinHandle.h"
 
 #include <cstdint>
 #include <map>
@@ -48,6 +48,9 @@ private:
 // Removes a key and everything below it in the given view; true when it is gone.
 bool deleteKeyTree(HKEY root, const std::string& path, REGSAM view);
 
+// The text lower-cased (A-Z only), as the program lower-cases.
+std::string lowered(std::string text);
+
 // File helpers that bypass the code under test: plain CreateFileA, ReadFile,
 // WriteFile and FindFirstFileA, so that a fault in the file layer cannot hide
 // itself in the test's own set-up or checks. Files are opened sharing read,
@@ -55,6 +58,9 @@ bool deleteKeyTree(HKEY root, const std::string& path, REGSAM view);
 
 // True when a file or directory exists at `path`.
 bool rawExists(const std::string& path);
+// The paths of the ".lock" claim and the ".tmp" copy of `path` that are on
+// disk, joined by " "; "" when neither is.
+std::string claimLeft(const std::string& path);
 // The whole content of a file, byte for byte. Throws std::runtime_error when
 // the file cannot be opened or read, so that a missing file never reads as empty.
 std::string readFile(const std::string& path);

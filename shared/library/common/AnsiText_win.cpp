@@ -1,5 +1,5 @@
 #include "shared/library/common/AnsiText.h"
-#include "shared/library/common/win32/WinApi.h"
+#include "shared/library/common/WinApi.h"
 
 #include <climits>
 

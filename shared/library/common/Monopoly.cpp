@@ -1,6 +1,6 @@
 #include "shared/library/common/Monopoly.h"
 
-#include "shared/library/common/win32/WinHandle.h"
+#include "shared/library/common/WinHandle.h"
 
 #include <map>
 #include <new>

@@ -2,7 +2,7 @@
 
 #include "shared/library/config/ConfSearcher.h"
 #include "shared/library/common/Exception.h"
-#include "shared/library/common/FileUtils.h"
+#include "shared/library/files/FileUtils.h"
 
 #include <new>
 

@@ -8,7 +8,7 @@
 
 #include "shared/library/config/DOMNode.h"
 #include "shared/library/common/Log.h"
-#include "shared/library/common/Tokenizer.h"
+#include "shared/library/config/Tokenizer.h"
 
 #include <cstdint>
 #include <memory>

@@ -2,7 +2,7 @@
 
 #include "shared/library/config/ConfParser.h"
 #include "shared/library/common/Exception.h"
-#include "shared/library/common/FilePlain.h"
+#include "shared/library/files/FilePlain.h"
 #include "shared/library/logger/LogCommons.h"
 #include "shared/library/logger/LoggerUnit.h"
 

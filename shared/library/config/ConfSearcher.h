@@ -15,7 +15,7 @@
 //     by "/" or "*".
 #pragma once
 
-#include "shared/library/common/StringSearcher.h"
+#include "shared/library/config/StringSearcher.h"
 
 namespace Velmar {
 

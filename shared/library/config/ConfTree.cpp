@@ -2,7 +2,7 @@
 
 #include "shared/library/config/ConfParser.h"
 #include "shared/library/common/Exception.h"
-#include "shared/library/common/FileUtils.h"
+#include "shared/library/files/FileUtils.h"
 #include "shared/library/common/IntegerText.h"
 
 #include <cerrno>

@@ -9,7 +9,7 @@
 
 #include "shared/library/config/DOMNode.h"
 #include "shared/library/common/Log.h"
-#include "shared/library/common/TimeSpan.h"
+#include "shared/library/time/TimeSpan.h"
 
 #include <cstdint>
 #include <vector>

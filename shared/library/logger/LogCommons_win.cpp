@@ -3,9 +3,9 @@
 #include "shared/library/logger/LogCommons.h"
 
 #include "shared/library/common/Exception.h"
-#include "shared/library/common/FileOps.h"
-#include "shared/library/common/FilePlain.h"
-#include "shared/library/common/FileUtils.h"
+#include "shared/library/files/FileOps.h"
+#include "shared/library/files/FilePlain.h"
+#include "shared/library/files/FileUtils.h"
 
 #include <memory>
 #include <new>

@@ -1,7 +1,7 @@
 #include "shared/library/logger/LogMessengerIPC.h"
 
 #include "shared/library/common/Exception.h"
-#include "shared/library/common/IPCClient.h"
+#include "shared/library/ipc/IPCClient.h"
 
 #include <memory>
 #include <new>

@@ -1,6 +1,6 @@
 #include "shared/library/logger/LogRecord.h"
 
-#include "shared/library/common/FileUtils.h"
+#include "shared/library/files/FileUtils.h"
 #include "shared/library/common/IntegerText.h"
 #include "shared/library/logger/ParamStream.h"
 

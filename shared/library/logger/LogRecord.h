@@ -8,7 +8,7 @@
 // The time mode is not carried.
 #pragma once
 
-#include "shared/library/common/DateTime.h"
+#include "shared/library/time/DateTime.h"
 #include "shared/library/logger/LogCommons.h"
 
 #include <cstdint>

@@ -6,8 +6,8 @@
 // adds the line end ("\r\n") after it.
 #pragma once
 
-#include "shared/library/common/DateTime.h"
-#include "shared/library/common/TimeSpan.h"
+#include "shared/library/time/DateTime.h"
+#include "shared/library/time/TimeSpan.h"
 
 #include <cstdint>
 #include <string>

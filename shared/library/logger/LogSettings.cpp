@@ -1,6 +1,6 @@
 #include "shared/library/logger/LogSettings.h"
 
-#include "shared/library/common/FileUtils.h"
+#include "shared/library/files/FileUtils.h"
 #include "shared/library/logger/LogRotation.h"
 
 #include <functional>

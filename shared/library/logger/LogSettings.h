@@ -9,7 +9,7 @@
 // during start-up.
 #pragma once
 
-#include "shared/library/common/DateTime.h"
+#include "shared/library/time/DateTime.h"
 #include "shared/library/common/SmartPointer.h"
 
 #include <atomic>

@@ -1,10 +1,10 @@
 #include "shared/library/logger/LoggerAgentFile.h"
 
-#include "shared/library/common/FileOps.h"
-#include "shared/library/common/FilePlain.h"
-#include "shared/library/common/FileUtils.h"
-#include "shared/library/common/SystemInfo.h"
-#include "shared/library/common/win32/WinApi.h"
+#include "shared/library/files/FileOps.h"
+#include "shared/library/files/FilePlain.h"
+#include "shared/library/files/FileUtils.h"
+#include "shared/library/system/SystemInfo.h"
+#include "shared/library/common/WinApi.h"
 #include "shared/library/logger/LogRotation.h"
 #include "shared/library/logger/LogSettings.h"
 

@@ -22,7 +22,7 @@
 // Windows layer only. Every line is flushed before write returns.
 #pragma once
 
-#include "shared/library/common/DateTime.h"
+#include "shared/library/time/DateTime.h"
 #include "shared/library/common/Monopoly.h"
 #include "shared/library/logger/LoggerAgent.h"
 

@@ -1,26 +1,12 @@
 #include "shared/library/common/AnsiText.h"
+#include "tests/support/AnsiTextCases.h"
 
 #include <gtest/gtest.h>
-
-#include <vector>
 
 namespace Velmar {
 namespace {
 
-struct ConversionCase {
-    std::u16string wide;
-    bool converts;
-    std::string ansi;
-};
-
-// Runs each case through `convert`; a refused text must leave the output as it was.
-void expectConversions(AnsiConverter convert, const std::vector<ConversionCase>& cases) {
-    for (const ConversionCase& c : cases) {
-        std::string out = "untouched";
-        EXPECT_EQ(convert(c.wide, out), c.converts) << c.ansi;
-        EXPECT_EQ(out, c.converts ? c.ansi : "untouched") << c.ansi;
-    }
-}
+using testing::expectConversions;
 
 TEST(AnsiText, Fixed1252TakesExactlyTheCodePagesCharacters) {
     expectConversions(toAnsi1252, {
@@ -40,18 +26,6 @@ TEST(AnsiText, Fixed1252TakesExactlyTheCodePagesCharacters) {
         {std::u16string(1, char16_t(0xD83D)), false, "unpaired surrogate"},
     });
 }
-
-#ifdef _WIN32
-// The test processes run with the code page 1252 that LC_ALL=C.UTF-8 gives Wine.
-TEST(AnsiText, HostConversionRefusesBestFitAndCharactersOutsideTheCodePage) {
-    expectConversions(toAnsi, {
-        {u"", true, ""},
-        {u"caf\u00E9\u20AC.exe", true, "caf\xE9\x80.exe"},
-        {u"\u0100", false, "A-macron"},
-        {u"C:\\Users\\\u05D0\u05D1", false, "Hebrew"},
-    });
-}
-#endif
 
 }  // namespace
 }  // namespace Velmar

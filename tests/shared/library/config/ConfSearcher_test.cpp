@@ -1,5 +1,5 @@
 #include "shared/library/config/ConfSearcher.h"
-#include "shared/library/common/Tokenizer.h"
+#include "shared/library/config/Tokenizer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "shared/library/common/Exception.h"
-#include "shared/library/common/win32/WinApi.h"
-#include "shared/library/common/win32/WinHandle.h"
+#include "shared/library/common/WinApi.h"
+#include "shared/library/common/WinHandle.h"
 #include "shared/library/logger/LogCommons.h"
 #include "tests/support/WinTestSupport.h"
 

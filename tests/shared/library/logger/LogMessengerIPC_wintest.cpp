@@ -1,7 +1,7 @@
 #include "shared/library/logger/LogMessengerIPC.h"
 
 #include "shared/library/common/Exception.h"
-#include "shared/library/common/SystemInfo.h"
+#include "shared/library/system/SystemInfo.h"
 #include "shared/library/logger/LoggerAgentFile.h"
 #include "shared/library/logger/LoggerCentre.h"
 #include "shared/library/logger/LoggerUnit.h"

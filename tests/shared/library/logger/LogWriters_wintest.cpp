@@ -1,6 +1,6 @@
 // Several processes write one log file through the whole chain at once, each
 // holding the file open from its first line to its last.
-#include "shared/library/common/SystemInfo.h"
+#include "shared/library/system/SystemInfo.h"
 #include "tests/support/LogTestSupport.h"
 #include "tests/support/WinTestSupport.h"
 

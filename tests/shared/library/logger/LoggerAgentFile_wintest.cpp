@@ -1,9 +1,9 @@
 #include "shared/library/logger/LoggerAgentFile.h"
 
-#include "shared/library/common/FileUtils.h"
+#include "shared/library/files/FileUtils.h"
 #include "shared/library/common/Monopoly.h"
-#include "shared/library/common/SystemInfo.h"
-#include "shared/library/common/win32/WinHandle.h"
+#include "shared/library/system/SystemInfo.h"
+#include "shared/library/common/WinHandle.h"
 #include "shared/library/logger/LogRotation.h"
 #include "shared/library/logger/LogSettings.h"
 #include "tests/support/LogTestSupport.h"

@@ -1,7 +1,0 @@
-#include "shared/library/common/IPC.h"
-
-namespace Velmar {
-
-IPC::~IPC() = default;
-
-}  // namespace Velmar

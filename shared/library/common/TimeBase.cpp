@@ -1,7 +1,0 @@
-#include "shared/library/common/TimeBase.h"
-
-namespace Velmar {
-
-TimeBase::~TimeBase() = default;
-
-}  // namespace Velmar

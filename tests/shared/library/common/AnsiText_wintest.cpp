@@ -1,0 +1,22 @@
+#include "shared/library/common/AnsiText.h"
+#include "tests/support/AnsiTextCases.h"
+
+#include <gtest/gtest.h>
+
+namespace Velmar {
+namespace {
+
+using testing::expectConversions;
+
+// The test processes run with the code page 1252 that LC_ALL=C.UTF-8 gives Wine.
+TEST(AnsiText, HostConversionRefusesBestFitAndCharactersOutsideTheCodePage) {
+    expectConversions(toAnsi, {
+        {u"", true, ""},
+        {u"caf\u00E9\u20AC.exe", true, "caf\xE9\x80.exe"},
+        {u"\u0100", false, "A-macron"},
+        {u"C:\\Users\\\u05D0\u05D1", false, "Hebrew"},
+    });
+}
+
+}  // namespace
+}  // namespace Velmar
