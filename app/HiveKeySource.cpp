@@ -1,5 +1,7 @@
 #include "app/HiveKeySource.h"
 
+#include <algorithm>
+
 namespace Velmar {
 
 namespace {
@@ -20,8 +22,13 @@ void textUnits(const std::vector<uint8_t>& data, std::u16string& wide) {
 }  // namespace
 
 HiveKeySource::HiveKeySource(const hive::Hive& hive, AnsiConverter convert, Log& log,
-                             std::string rootName)
-    : hive_(hive), convert_(convert), log_(log), rootName_(std::move(rootName)), guard_(hive) {}
+                             std::string rootName, std::string mount)
+    : hive_(hive),
+      convert_(convert),
+      log_(log),
+      rootName_(std::move(rootName)),
+      mount_(std::move(mount)),
+      guard_(hive) {}
 
 bool HiveKeySource::convert(const std::u16string& wide, std::string& text, const char* what) {
     if (convert_(wide, text)) return true;
@@ -57,13 +64,21 @@ std::unique_ptr<KeySource::Key> HiveKeySource::open(Key* parent, const std::stri
         }
         return nullptr;
     }
-    // A path from the root: each of its keys in turn.
+    // A path from the root: the mount, then each of its keys in turn.
+    std::string path = name;
+    if (!mount_.empty()) {
+        if (path.compare(0, mount_.size(), mount_) != 0 ||
+            (path.size() > mount_.size() && path[mount_.size()] != '\\')) {
+            return nullptr;
+        }
+        path.erase(0, std::min(path.size(), mount_.size() + 1));
+    }
     std::unique_ptr<Key> key = openCell(hive_.rootCell(), 0, true);
-    for (size_t start = 0; key && !name.empty();) {
-        const size_t end = name.find('\\', start);
+    for (size_t start = 0; key && !path.empty();) {
+        const size_t end = path.find('\\', start);
         std::vector<std::string> names;
         if (!subKeys(*key, names)) return nullptr;
-        key = open(key.get(), name.substr(start, end - start), valuesOpen);
+        key = open(key.get(), path.substr(start, end - start), valuesOpen);
         if (end == std::string::npos) break;
         start = end + 1;
     }

@@ -21,7 +21,11 @@ namespace Velmar {
 class HiveKeySource : public KeySource {
 public:
     // `hive` must outlive the source; `rootName` names the hive in debug lines.
-    HiveKeySource(const hive::Hive& hive, AnsiConverter convert, Log& log, std::string rootName);
+    // `mount` is the path at which the hive's root appears to the walk ("" for
+    // the walk's root itself): a path from the root names the hive's root by
+    // it, and keys below by it and their own path.
+    HiveKeySource(const hive::Hive& hive, AnsiConverter convert, Log& log, std::string rootName,
+                  std::string mount = std::string());
 
     std::unique_ptr<Key> open(Key* parent, const std::string& name, bool& valuesOpen) override;
     bool subKeys(Key& key, std::vector<std::string>& names) override;
@@ -45,6 +49,7 @@ private:
     AnsiConverter convert_;
     Log& log_;
     std::string rootName_;
+    std::string mount_;
     hive::WalkGuard guard_;
     std::vector<uint32_t> cells_;
     std::vector<hive::Value> raw_;

@@ -3,6 +3,7 @@
 #include "app/DataFileWin.h"
 #include "app/InventoryOps.h"
 #include "app/InventoryWriter.h"
+#include "app/OfflineProfiles.h"
 #include "app/RegistryScan.h"
 #include "naming/MappingLoader.h"
 #include "scan/SMScan.h"
@@ -38,6 +39,7 @@ const char kDefaultWorkingDir[] = "Log\\temp\\Inventory";
 
 const char kDebugLevelKey[] = "stocksweep.log.debug-level";
 const char kWorkingDirKey[] = "stocksweep.working-dir";
+const char kOfflineProfilesKey[] = "stocksweep.scan.offline-profiles";
 const char kRegistryKey[] = "stocksweep.scan.registry";
 const char kStartMenuKey[] = "stocksweep.scan.start-menu";
 const char kConfDirKey[] = "Velmar.directories.conf";
@@ -150,6 +152,11 @@ bool Stocksweep2::readOwnKeys() {
         log.message(kSeverityFatal, AppMessage::kKeyUnreadable, {kStartMenuKey});
         return false;
     }
+    // Absent or unreadable: the hive files of users who are not logged on are
+    // not read.
+    if (getBool(logSettings.conf, kOfflineProfilesKey, offlineProfiles) != CR_OK) {
+        offlineProfiles = false;
+    }
     return true;
 }
 
@@ -241,6 +248,10 @@ void Stocksweep2::scanRegistryRoots() {
         debug(1, "Now scanning Registry root \"%s\"...", {name});
         keyQueue.push_back("");
         scanRegistryRoot(root, name, view32, keyQueue, candidates, log);
+    }
+    if (offlineProfiles) {
+        debug(1, "Now reading the registries of users who are not logged on...");
+        scanOfflineProfiles(keyQueue, candidates, log);
     }
 }
 

@@ -130,5 +130,32 @@ TEST(RegistryWalk, CandidatesAndMessagesOfAHiveInWalkOrder) {
               "D5    Value name \"two\"...\n");
 }
 
+// Mounted as a loaded hive is, at HKEY_USERS\<SID>: the hive's root is a key
+// of HKEY_USERS, so its own values are looked at and the walk's lines name it.
+TEST(RegistryWalk, AHiveMountedBelowARootIsWalkedAsThere) {
+    testing::LogRecorder recorder;
+    const Hive hive(scanHive());
+    HiveKeySource source(hive, toAnsi1252, recorder.unitLog, "HKEY_USERS", "S-1-5-21-9");
+    Sink sink;
+    References references;
+    Expander expander;
+    std::deque<std::string> queue{"S-1-5-21-9"};
+    walkRegistry(source, "HKEY_USERS", queue, sink, recorder.unitLog, references, expander);
+    // The root's value: its name, then its text; the rest as before.
+    ASSERT_EQ(sink.paths.size(), 12u);
+    EXPECT_EQ(sink.paths[0], "root.exe");
+    EXPECT_EQ(sink.paths[1], "C:\\root.exe");
+    EXPECT_EQ(sink.paths[2], "tool.exe");
+    const std::string log = recorder.take();
+    EXPECT_NE(log.find("D4 Scanning key \"HKEY_USERS\\S-1-5-21-9\"...\n"), std::string::npos);
+    EXPECT_NE(log.find("D4 Scanning key \"HKEY_USERS\\S-1-5-21-9\\Run\"...\n"), std::string::npos);
+    // Another SID is not this hive; a path below the mount is.
+    bool valuesOpen = false;
+    HiveKeySource fresh(hive, toAnsi1252, recorder.unitLog, "HKEY_USERS", "S-1-5-21-9");
+    EXPECT_EQ(fresh.open(nullptr, "S-1-5-21-99", valuesOpen), nullptr);
+    EXPECT_EQ(fresh.open(nullptr, "S-1-5-21", valuesOpen), nullptr);
+    EXPECT_NE(fresh.open(nullptr, "S-1-5-21-9\\Run", valuesOpen), nullptr);
+}
+
 }  // namespace
 }  // namespace Velmar
