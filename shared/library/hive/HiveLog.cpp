@@ -53,7 +53,7 @@ void marvinBlock(uint32_t& lo, uint32_t& hi) {
 
 // One page of an entry: where it goes in the hive bins, and its bytes.
 struct Page {
-    uint32_t offset;
+    uint32_t offset = 0;
     ByteReader bytes;
 };
 
