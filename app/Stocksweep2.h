@@ -72,6 +72,8 @@ private:
     LogCommons logCommons;
     std::vector<std::string> registryRoots;
     bool scanStartMenu = false;
+    // Whether the hive files of users who are not logged on are read.
+    bool offlineProfiles = false;
     std::string domainName;
     std::string hostName;
     std::string architecture;

@@ -3,6 +3,7 @@
 #include "app/DataFileWin.h"
 #include "app/InventoryOps.h"
 #include "app/InventoryWriter.h"
+#include "app/OfflineProfiles.h"
 #include "app/RegistryScan.h"
 #include "naming/MappingLoader.h"
 #include "scan/SMScan.h"
@@ -39,6 +40,7 @@ const char kDefaultWorkingDir[] = "Log\\temp\\Inventory";
 
 const char kDebugLevelKey[] = "stocksweep.log.debug-level";
 const char kWorkingDirKey[] = "stocksweep.working-dir";
+const char kOfflineProfilesKey[] = "stocksweep.scan.offline-profiles";
 const char kRegistryKey[] = "stocksweep.scan.registry";
 const char kStartMenuKey[] = "stocksweep.scan.start-menu";
 const char kConfDirKey[] = "Velmar.directories.conf";
@@ -151,6 +153,11 @@ bool Stocksweep2::readOwnKeys() {
         log.message(kSeverityFatal, AppMessage::kKeyUnreadable, {kStartMenuKey});
         return false;
     }
+    // Absent or unreadable: the hive files of users who are not logged on are
+    // not read.
+    if (getBool(logSettings.conf, kOfflineProfilesKey, offlineProfiles) != CR_OK) {
+        offlineProfiles = false;
+    }
     return true;
 }
 
@@ -243,6 +250,8 @@ size_t Stocksweep2::scanRegistryRoots() {
     // hive: the suite's own values (the log file's bookkeeping, references in
     // scanned values) stay readable while other hives are walked.
     const bool view32 = isWow64();
+    ProcessEnvironment process(log);
+    const std::unique_ptr<TextExpander> users = loadedUserEnvironments(process, log);
     for (const std::string& name : registryRoots) {
         debug(1, "Now opening Registry root \"%s\"...", {name});
         HKEY root = nullptr;
@@ -252,7 +261,14 @@ size_t Stocksweep2::scanRegistryRoots() {
         }
         debug(1, "Now scanning Registry root \"%s\"...", {name});
         keyQueue.push_back("");
-        walked += scanRegistryRoot(root, name, view32, keyQueue, candidates, log);
+        // The hives of the users loaded there expand their texts with each
+        // user's own profile.
+        TextExpander& expander = root == HKEY_USERS ? *users : process;
+        walked += scanRegistryRoot(root, name, view32, keyQueue, candidates, log, expander);
+    }
+    if (offlineProfiles) {
+        debug(1, "Now reading the registries of users who are not logged on...");
+        walked += scanOfflineProfiles(keyQueue, candidates, log);
     }
     return walked;
 }

@@ -302,7 +302,8 @@ int runChild(const std::string& kind, const std::string& which, int hiveKeys) {
         CountingSink sink;
         CountingLog log;
         std::deque<std::string> queue{t.start};
-        scanRegistryRoot(t.root, t.rootName, t.view32, queue, sink, log);
+        ProcessEnvironment environment(log);
+        scanRegistryRoot(t.root, t.rootName, t.view32, queue, sink, log, environment);
         candidates = sink.paths;
         messages = log.messages;
     } else {
@@ -311,7 +312,8 @@ int runChild(const std::string& kind, const std::string& which, int hiveKeys) {
         CountingLog log;
         CandidateSet set(files, resolver, log, toAnsi);
         std::deque<std::string> queue{t.start};
-        scanRegistryRoot(t.root, t.rootName, t.view32, queue, set, log);
+        ProcessEnvironment environment(log);
+        scanRegistryRoot(t.root, t.rootName, t.view32, queue, set, log, environment);
         candidates = set.candidates().size();
         messages = log.messages;
     }

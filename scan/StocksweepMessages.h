@@ -32,5 +32,10 @@ constexpr int32_t kDataFileUnopened = 13;     // CRITICAL: file name
 constexpr int32_t kRecordUnwritten = 14;      // ERROR: file name
 constexpr int32_t kExpansionFailed = 16;      // WARNING: system error code
 
+// The registries of users who are not logged on, read from their hive files.
+constexpr int32_t kHiveFileRead = 30;        // NOTICE: file, SID, keys, values, state
+constexpr int32_t kHiveFileUnreadable = 31;  // WARNING: file, SID, reason
+constexpr int32_t kHiveFileDamaged = 32;     // WARNING: file, SID, damaged cells
+
 }  // namespace AppMessage
 }  // namespace Velmar

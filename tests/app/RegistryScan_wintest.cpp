@@ -43,7 +43,8 @@ TEST(RegistryScan, EverySourceOfPathsInWalkOrder) {
     std::deque<std::string> queue{key + "\\missing", key};
     RecordingSink sink;
     testing::RecordingLog log(5);
-    scanRegistryRoot(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", false, queue, sink, log);
+    ProcessEnvironment process(log);
+    scanRegistryRoot(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", false, queue, sink, log, process);
 
     EXPECT_TRUE(queue.empty());
     EXPECT_EQ(sink.paths,
@@ -90,7 +91,7 @@ TEST(RegistryScan, EverySourceOfPathsInWalkOrder) {
     // At debug level 0 the walk builds no per-key message.
     std::deque<std::string> again{key};
     testing::RecordingLog quiet(0);
-    scanRegistryRoot(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", false, again, sink, quiet);
+    scanRegistryRoot(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", false, again, sink, quiet, process);
     EXPECT_EQ(quiet.joined(), "2 Scanning root key \"%s\"... |s:HKEY_CURRENT_USER\n");
 }
 
@@ -104,7 +105,8 @@ TEST(RegistryScan, SuiteReferencesInTexts) {
     std::deque<std::string> queue{scratch.sub("Sub")};
     RecordingSink sink;
     testing::RecordingLog log(0);
-    scanRegistryRoot(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", false, queue, sink, log);
+    ProcessEnvironment process(log);
+    scanRegistryRoot(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", false, queue, sink, log, process);
     ::SetEnvironmentVariableA("VELMAR_ENV", nullptr);
     selectHive("HKEY_LOCAL_MACHINE");
     EXPECT_EQ(sink.paths, (std::vector<std::string>{"c:\\suite\\bin\\x.exe", "${Missing}\\y.exe"}));
