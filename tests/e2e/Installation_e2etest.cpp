@@ -84,7 +84,7 @@ TEST(Installation, CatalogueHasATextForEveryMessageLogged) {
         int32_t module;
         std::vector<int32_t> numbers;
     } logged[] = {
-        {kModuleStocksweep, {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14, 16, 18}},
+        {kModuleStocksweep, {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14, 16, 18, 30, 31, 32}},
         {kModuleConfiguration, {1, 2, 3}},
     };
     size_t expected = 0;

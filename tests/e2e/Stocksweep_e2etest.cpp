@@ -14,6 +14,7 @@
 #include "shared/library/time/TimeSpan.h"
 #include "shared/library/common/Environment.h"
 #include "shared/library/system/Wow64.h"
+#include "tests/support/HiveSupport.h"
 #include "tests/support/LogTestSupport.h"
 #include "tests/support/ScanTestSupport.h"
 #include "tests/support/SuiteConfiguration.h"
@@ -337,6 +338,111 @@ private:
     std::string systemLinkTarget;
 };
 
+// Users who are not logged on: two made-up SIDs of the system's profile list
+// whose profile folders lie in the fixture's folder, their registries in hive
+// files only. The first one's NTUSER.DAT names programs through
+// %LOCALAPPDATA%, through a variable of its own Environment key, by a plain
+// path, by a value name, and one that the fixture's key (in the logged-on
+// user's registry) names too; its UsrClass.dat names one by a key's name. The
+// second one's NTUSER.DAT is damaged below one key and names a program in its
+// sound part.
+class OfflineUsers {
+public:
+    using Record = HostCases::Record;
+
+    ~OfflineUsers() {
+        for (const std::string& sid : sids) {
+            testing::deleteKeyTree(HKEY_LOCAL_MACHINE, kProfileList + ("\\" + sid), KEY_WOW64_64KEY);
+        }
+    }
+
+    void layOut(const ScratchDir& root, const std::string& apps) {
+        using namespace ::testing::hive;
+        const std::string pid = std::to_string(::GetCurrentProcessId());
+        for (const char* rid : {"1001", "1002"}) sids.push_back("S-1-5-21-3000000000-" + pid + "-" + rid);
+        for (const char* name : {"Profiles\\offuser", "Profiles\\offbroken"}) {
+            profiles.push_back(root.makeDir(name));
+            profiles.back().pop_back();
+        }
+        const std::string& profile = profiles[0];
+        root.makeDir("Profiles\\offuser\\AppData\\Local\\Programs");
+        root.makeDir("Profiles\\offuser\\AppData\\Local\\Microsoft\\Windows");
+        root.makeDir("Profiles\\offuser\\Tools");
+        copyFile(testing::helperExe("ver_none"), profile + "\\AppData\\Local\\Programs\\offlocal.exe");
+        copyFile(testing::helperExe("ver_none"), profile + "\\Tools\\offenv.exe");
+        for (const char* name : {"offplain", "offname", "offclass", "offsound"}) {
+            copyFile(testing::helperExe("ver_none"), apps + name + ".exe");
+        }
+
+        const uint32_t kDword = 4;
+        const Bytes one = {1, 0, 0, 0};
+        const KeySpec user{
+            "ROOT",
+            {},
+            {{"Environment", {{"OFFTOOLS", hive::kTypeExpandSz, szData("%USERPROFILE%\\Tools")}}, {}},
+             {"Installed", {{apps + "offname.exe", kDword, one}}, {}},
+             {"Software",
+              {},
+              {{"Run",
+                {{"Local", hive::kTypeExpandSz, szData("%LOCALAPPDATA%\\Programs\\offlocal.exe")},
+                 {"Tools", hive::kTypeExpandSz, szData("\"%OFFTOOLS%\\offenv.exe\" -q")},
+                 {"Plain", hive::kTypeSz, szData(apps + "offplain.exe")},
+                 {"Shared", hive::kTypeSz, szData(apps + "gamma.exe")}},
+                {}}}}}};
+        writeHive(root, "Profiles\\offuser\\NTUSER.DAT", user);
+        const KeySpec classes{"ROOT", {}, {{"Applications", {}, {{"offclass.exe", {}, {}}}}}};
+        writeHive(root, "Profiles\\offuser\\AppData\\Local\\Microsoft\\Windows\\UsrClass.dat",
+                  classes);
+
+        // Below "Broken" a subkey list names a cell past the end of the hive.
+        HiveWriter broken;
+        const uint32_t lost = broken.key("Broken", true, broken.list("lh", {0x00F00000}), 1, 0, 0);
+        const uint32_t sound = writeTree(
+            broken, {"Run", {{"Sound", hive::kTypeSz, szData(apps + "offsound.exe")}}, {}});
+        broken.setRoot(broken.key("ROOT", true, broken.list("lh", {lost, sound}), 2, 0, 0));
+        const Bytes bytes = broken.bytes();
+        root.makeFile("Profiles\\offbroken\\NTUSER.DAT", std::string(bytes.begin(), bytes.end()));
+
+        for (size_t i = 0; i < sids.size(); ++i) {
+            UniqueHKey entry;
+            ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kProfileList + ("\\" + sids[i])).c_str(),
+                                        0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr,
+                                        entry.put(), nullptr),
+                      ERROR_SUCCESS);
+            ASSERT_EQ(::RegSetValueExA(entry.get(), "ProfileImagePath", 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(profiles[i].c_str()),
+                                       static_cast<DWORD>(profiles[i].size() + 1)),
+                      ERROR_SUCCESS);
+        }
+
+        const std::string local = lowered(profile) + "\\";
+        expected = {
+            {local + "appdata\\local\\programs\\offlocal.exe", "offlocal"},
+            {local + "tools\\offenv.exe", "offenv"},
+            {lowered(apps) + "offplain.exe", "offplain"},
+            {lowered(apps) + "offname.exe", "offname"},
+            {lowered(apps) + "offclass.exe", "offclass"},
+            {lowered(apps) + "offsound.exe", "offsound"},
+        };
+    }
+
+    std::vector<std::string> sids;      // the sound user's, then the damaged one's
+    std::vector<std::string> profiles;  // their folders, without a trailing separator
+    std::vector<Record> expected;
+
+private:
+    static constexpr const char* kProfileList =
+        "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+
+    static void writeHive(const ScratchDir& root, const std::string& file,
+                          const ::testing::hive::KeySpec& tree) {
+        ::testing::hive::HiveWriter writer;
+        writer.setRoot(writeTree(writer, tree));
+        const ::testing::hive::Bytes bytes = writer.bytes();
+        root.makeFile(file, std::string(bytes.begin(), bytes.end()));
+    }
+};
+
 class Stocksweep : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -392,6 +498,7 @@ protected:
         testing::makeShortcut(menu + "Menu Tool.lnk", apps + "menu.exe");
 
         hostCases.layOut(root, apps, scan, menu);
+        offlineUsers.layOut(root, apps);
     }
 
     // Runs the program (or another build of it) with the command line
@@ -411,6 +518,57 @@ protected:
         return child.wait(kRunLimitMs);
     }
 
+    // The records that a run started at `start` gives for the fixture: its
+    // own programs, the host cases and `more`, in the data file's order.
+    std::string wantedRecords(int64_t start, const std::vector<HostCases::Record>& more) const {
+        DateTime dayStart(static_cast<int32_t>(start));
+        dayStart.floor(TimeSpan(86400), DateTime::localZone());
+        HostIdentity host;
+        getHostIdentity(host.domainName, host.hostName, host.architecture, host.osName);
+        host.hostName = "e2e_host";
+        const std::string dir = lowered(apps);
+        const struct {
+            const char* file;
+            const char* name;
+        } expected[] = {
+            {"alpha.exe", "English Suite"},  // App Paths key, found on the search path
+            {"beta.exe", "Neutral Tool"},    // value named by the full path
+            {"deepkey.exe", "deepkey"},      // below a key of a path past 260 characters
+            {"delta.exe", "Delta_ Works"},   // second quoted path of a REG_SZ; mapped
+            {"epsilon.exe", "epsilon"},      // REG_EXPAND_SZ, expanded
+            {"gamma.exe", "gamma"},          // first quoted path of a REG_SZ
+            {"menu.exe", "Neutral Tool"},    // Start-menu shortcut
+            {"multi1.exe", "multi1"},        // REG_MULTI_SZ, both strings
+            {"multi2.exe", "multi2"},
+        };
+        // Path -> application name, in the data file's order.
+        std::map<std::string, std::string> wantedNames;
+        for (const auto& e : expected) wantedNames[dir + e.file] = e.name;
+        for (const auto& e : hostCases.expected) wantedNames[e.path] = e.name;
+        for (const auto& e : more) wantedNames[e.path] = e.name;
+        std::string wanted;
+        for (const auto& e : wantedNames) {
+            wanted += formatInventoryRecord(dayStart.getSeconds(), host,
+                                            CandidateRecord{e.first, e.second});
+        }
+        return wanted;
+    }
+
+    // The records of the data file `file` for programs below the fixture's
+    // folder, and for files named "hosts..." anywhere.
+    std::string fixtureRecords(const std::string& file) const {
+        std::string found;
+        std::string replacedDir = lowered(root.path());
+        replaceFieldBreakers(replacedDir);
+        for (const std::string& record : records(readFile(file))) {
+            if (record.find(":0:" + replacedDir) != std::string::npos ||
+                record.find(":0:hosts") != std::string::npos) {
+                found += record;
+            }
+        }
+        return found;
+    }
+
     std::string log() { return readFile(logDir + kLogFile); }
 
     ScratchDir root{"ssweep-e2e"};
@@ -421,6 +579,7 @@ protected:
     std::string logDir;
     std::string apps;
     HostCases hostCases;
+    OfflineUsers offlineUsers;
 };
 
 TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
@@ -459,47 +618,7 @@ TEST_F(Stocksweep, InventoryOfTheFixtureHoldsEveryExecutableFoundOnce) {
     }
     files = {inventoryFileName(lastTaken + 1)};
     EXPECT_FALSE(testing::rawExists(work + "inventory.4242.partial"));
-    DateTime dayStart(static_cast<int32_t>(start));
-    dayStart.floor(TimeSpan(86400), DateTime::localZone());
-
-    HostIdentity host;
-    getHostIdentity(host.domainName, host.hostName, host.architecture, host.osName);
-    host.hostName = "e2e_host";
-    const std::string dir = lowered(apps);
-    const struct {
-        const char* file;
-        const char* name;
-    } expected[] = {
-        {"alpha.exe", "English Suite"},  // App Paths key, found on the search path
-        {"beta.exe", "Neutral Tool"},    // value named by the full path
-        {"deepkey.exe", "deepkey"},      // below a key of a path past 260 characters
-        {"delta.exe", "Delta_ Works"},   // second quoted path of a REG_SZ; mapped
-        {"epsilon.exe", "epsilon"},      // REG_EXPAND_SZ, expanded
-        {"gamma.exe", "gamma"},          // first quoted path of a REG_SZ
-        {"menu.exe", "Neutral Tool"},    // Start-menu shortcut
-        {"multi1.exe", "multi1"},        // REG_MULTI_SZ, both strings
-        {"multi2.exe", "multi2"},
-    };
-    // Path -> application name, in the data file's order.
-    std::map<std::string, std::string> wantedNames;
-    for (const auto& e : expected) wantedNames[dir + e.file] = e.name;
-    for (const auto& e : hostCases.expected) wantedNames[e.path] = e.name;
-    std::string wanted;
-    for (const auto& e : wantedNames) {
-        wanted +=
-            formatInventoryRecord(dayStart.getSeconds(), host, CandidateRecord{e.first, e.second});
-    }
-    // Records of the fixture's folders, and of files named "hosts..." anywhere.
-    std::string fixtureRecords;
-    std::string replacedDir = lowered(root.path());
-    replaceFieldBreakers(replacedDir);
-    for (const std::string& record : records(readFile(work + files[0]))) {
-        if (record.find(":0:" + replacedDir) != std::string::npos ||
-            record.find(":0:hosts") != std::string::npos) {
-            fixtureRecords += record;
-        }
-    }
-    EXPECT_EQ(fixtureRecords, wanted);
+    EXPECT_EQ(fixtureRecords(work + files[0]), wantedRecords(start, {}));
 
     const std::string text = log();
     const std::string body =
@@ -513,7 +632,7 @@ debug-5  <time> (5.01)    <id>: ConfReader: Getting DirName Velmar.directories.c
 debug-5  <time> (5.01)    <id>: ConfReader: Got raw value "<root>\Configuration\".
 debug-5  <time> (5.01)    <id>: ConfReader: Got final value "<root>\Configuration\".
 debug-2  <time> (5.24)    <id>: Loaded 3 messages for module "configuration".
-debug-2  <time> (5.24)    <id>: Loaded 15 messages for module "stocksweep".
+debug-2  <time> (5.24)    <id>: Loaded 18 messages for module "stocksweep".
 debug-5  <time> (5.01)    <id>: ConfReader: Getting DirName Velmar.directories.log...
 debug-5  <time> (5.01)    <id>: ConfReader: Not found.
 debug-5  <time> (5.01)    <id>: ConfReader: Getting String log.time...
@@ -565,6 +684,53 @@ debug-1  <time> (5.24)    <id>: LoggerUnit: Destroyed logger for the Stocksweep 
     ASSERT_GE(frames.size(), 2u);
     EXPECT_NE(frames[0].find("LOGMSG"), std::string::npos);
     EXPECT_NE(frames[1].find("HKEY_CURRENT_USER\\Software"), std::string::npos) << frames[1];
+}
+
+TEST_F(Stocksweep, RegistriesOfUsersNotLoggedOnAreReadFromTheirHiveFiles) {
+    const std::string work = root.path() + "offline\\";
+    const std::string conf = configuration.writeConf(
+        "offline.conf",
+        "stocksweep () = '' {\n  working-dir (DirName) = '" + confPath(work) + "' {}\n"
+        "  log () = '' { debug-level (Integer) = 2 {} }\n"
+        "  scan () = '' { start-menu (Bool) = true {} offline-profiles (Bool) = true {}\n"
+        "    registry () = '' { HKEY_CURRENT_USER (Bool) = true {} } } }\n");
+    const int64_t start = DateTime().getSeconds();
+    ASSERT_EQ(runProgram("-c \"" + conf + "\""), 0u) << log();
+
+    // The users' programs once each, beside the fixture's (gamma.exe, named by
+    // both registries, among them).
+    const std::vector<std::string> files = dataFiles(work);
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(fixtureRecords(work + files[0]), wantedRecords(start, offlineUsers.expected));
+
+    // The pass over the profile list, from its first line to the next step's.
+    const std::string masked = maskedLog(log(), root.path(), scan.path());
+    const std::string first = "Now reading the registries of users who are not logged on...";
+    const size_t from = masked.rfind('\n', masked.find(first)) + 1;
+    const size_t to = masked.rfind('\n', masked.find("Now logging data to disk...")) + 1;
+    ASSERT_LT(from, to) << masked;
+    const std::string& user = offlineUsers.sids[0];
+    const std::string& broken = offlineUsers.sids[1];
+    const std::string pass =
+        "debug-1  <time> (5.24)    <id>: " + first + "\n"
+        "debug-1  <time> (5.24)    <id>: Now reading the registry of user " + user +
+        " from \"<root>\\Profiles\\offuser\"...\n"
+        "debug-2  <time> (5.24)    <id>: Scanning root key \"HKEY_USERS\"...\n"
+        "NOTICE   <time> (5.24.30) <id>: Read the registry hive \"<root>\\Profiles\\offuser\\"
+        "NTUSER.DAT\" of user " + user + " without loading it: 5 keys, 6 values; clean.\n"
+        "debug-2  <time> (5.24)    <id>: Scanning root key \"HKEY_USERS\"...\n"
+        "NOTICE   <time> (5.24.30) <id>: Read the registry hive \"<root>\\Profiles\\offuser\\"
+        "AppData\\Local\\Microsoft\\Windows\\UsrClass.dat\" of user " + user +
+        " without loading it: 3 keys, 0 values; clean.\n"
+        "debug-1  <time> (5.24)    <id>: Now reading the registry of user " + broken +
+        " from \"<root>\\Profiles\\offbroken\"...\n"
+        "debug-2  <time> (5.24)    <id>: Scanning root key \"HKEY_USERS\"...\n"
+        "NOTICE   <time> (5.24.30) <id>: Read the registry hive \"<root>\\Profiles\\offbroken\\"
+        "NTUSER.DAT\" of user " + broken + " without loading it: 3 keys, 1 values; clean.\n"
+        "WARNING  <time> (5.24.32) <id>: The registry hive \"<root>\\Profiles\\offbroken\\"
+        "NTUSER.DAT\" of user " + broken +
+        " is damaged: 1 damaged cells were skipped, the rest was scanned.\n";
+    EXPECT_EQ(masked.substr(from, to - from), withCrLf(pass));
 }
 
 TEST_F(Stocksweep, StartUpFailuresEndWithExitCodeOneAndNoDataFile) {
