@@ -21,7 +21,9 @@ void textUnits(const std::vector<uint8_t>& data, std::u16string& wide) {
 bool sameName(const std::string& a, size_t from, size_t length, const std::string& b) {
     if (length != b.size() || from + length > a.size()) return false;
     for (size_t i = 0; i < length; ++i) {
-        const auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+        const auto fold = [](char c) {
+            return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+        };
         if (fold(a[from + i]) != fold(b[i])) return false;
     }
     return true;

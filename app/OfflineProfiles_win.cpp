@@ -11,7 +11,9 @@
 #include "shared/library/hive/Hive.h"
 #include "shared/library/hive/HiveLog.h"
 
+#include <algorithm>
 #include <memory>
+#include <new>
 #include <utility>
 
 namespace Velmar {
@@ -54,8 +56,8 @@ struct HiveFile {
 
 // Reads, recovers and walks one hive file; `environment` is filled from the
 // user's own hive when `user` is set. Answers the keys walked.
-size_t scanHiveFile(const HiveFile& file, UserEnvironment& environment, bool user,
-                  std::deque<std::string>& keyQueue, CandidateSink& sink, Log& log) {
+size_t readAndWalk(const HiveFile& file, UserEnvironment& environment, bool user,
+                   std::deque<std::string>& keyQueue, CandidateSink& sink, Log& log) {
     std::vector<uint8_t> bytes;
     uint32_t error = 0;
     if (!readSharedFile(file.path, bytes, error)) {
@@ -110,6 +112,20 @@ size_t scanHiveFile(const HiveFile& file, UserEnvironment& environment, bool use
     return walked;
 }
 
+// readAndWalk, where a file too large for the memory the process can have
+// costs that file alone.
+size_t scanHiveFile(const HiveFile& file, UserEnvironment& environment, bool user,
+                    std::deque<std::string>& keyQueue, CandidateSink& sink, Log& log) {
+    try {
+        return readAndWalk(file, environment, user, keyQueue, sink, log);
+    } catch (const std::bad_alloc&) {
+        keyQueue.clear();
+        log.message(kSeverityWarning, AppMessage::kHiveFileUnreadable,
+                    {file.path, file.sid, "not enough memory to hold it"});
+        return 0;
+    }
+}
+
 }  // namespace
 
 bool readSharedFile(const std::string& path, std::vector<uint8_t>& bytes, uint32_t& error) {
@@ -160,7 +176,7 @@ size_t scanOfflineProfiles(std::deque<std::string>& keyQueue, CandidateSink& sin
     for (const std::string& sid : sids) {
         RegistryKey loaded;
         if (loaded.open(HKEY_USERS, sid, KEY_QUERY_VALUE, RegistryView::kOwn) == ERROR_SUCCESS) {
-            log.debug(3, "The registry of user %s is loaded; it is scanned there.", {sid});
+            log.debug(3, "The registry of user %s is loaded; its hive file is not read.", {sid});
             continue;
         }
         std::string profile;

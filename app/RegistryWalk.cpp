@@ -50,8 +50,7 @@ public:
                 const SubKeyName child = std::move(top.waiting.back());
                 top.waiting.pop_back();
                 KeySource::Key* parent = top.key.get();
-                visit(parent, child,
-                      top.path.empty() ? child.name : top.path + "\\" + child.name);
+                visit(parent, child, top.path.empty() ? child.name : top.path + "\\" + child.name);
             }
         }
         return walked_;

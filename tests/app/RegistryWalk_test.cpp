@@ -179,8 +179,8 @@ TEST(RegistryWalk, AHiveMountedBelowARootIsWalkedAsThere) {
     // Names compare without regard to case; one shown with "?" opens nothing.
     // (A source opens each key once: a fresh one for each path.)
     const std::vector<std::pair<std::string, bool>> paths = {
-        {"S-1-5-21-99", false},      {"S-1-5-21", false},
-        {"S-1-5-21-9\\Run", true},   {"s-1-5-21-9\\rUN", true},
+        {"S-1-5-21-99", false},           {"S-1-5-21", false},
+        {"S-1-5-21-9\\Run", true},        {"s-1-5-21-9\\rUN", true},
         {"S-1-5-21-9\\??\\below", false}, {"S-1-5-21-9\\Run\\below", false},
     };
     for (const auto& [path, opens] : paths) {

@@ -85,7 +85,8 @@ TEST(UserEnvironment, EachLoadedUserExpandsWithHisOwnProfile) {
     for (const auto& [keyPath, expanded] : cases) {
         EXPECT_EQ(users.expand(keyPath, "%LOCALAPPDATA%\\a.exe"), expanded) << keyPath;
     }
-    EXPECT_EQ(loaded, (std::vector<std::string>{"S-1-5-21-7", "S-1-5-21-8", ".DEFAULT", "_Classes"}));
+    EXPECT_EQ(loaded,
+              (std::vector<std::string>{"S-1-5-21-7", "S-1-5-21-8", ".DEFAULT", "_Classes"}));
 }
 
 }  // namespace

@@ -350,16 +350,12 @@ class OfflineUsers {
 public:
     using Record = HostCases::Record;
 
-    ~OfflineUsers() {
-        for (const std::string& sid : sids) {
-            testing::deleteKeyTree(HKEY_LOCAL_MACHINE, kProfileList + ("\\" + sid), KEY_WOW64_64KEY);
-        }
-    }
-
     void layOut(const ScratchDir& root, const std::string& apps) {
         using namespace ::testing::hive;
         const std::string pid = std::to_string(::GetCurrentProcessId());
-        for (const char* rid : {"1001", "1002"}) sids.push_back("S-1-5-21-3000000000-" + pid + "-" + rid);
+        for (const char* rid : {"1001", "1002"}) {
+            sids.push_back("S-1-5-21-3000000000-" + pid + "-" + rid);
+        }
         for (const char* name : {"Profiles\\offuser", "Profiles\\offbroken"}) {
             profiles.push_back(root.makeDir(name));
             profiles.back().pop_back();
@@ -368,7 +364,8 @@ public:
         root.makeDir("Profiles\\offuser\\AppData\\Local\\Programs");
         root.makeDir("Profiles\\offuser\\AppData\\Local\\Microsoft\\Windows");
         root.makeDir("Profiles\\offuser\\Tools");
-        copyFile(testing::helperExe("ver_none"), profile + "\\AppData\\Local\\Programs\\offlocal.exe");
+        copyFile(testing::helperExe("ver_none"),
+                 profile + "\\AppData\\Local\\Programs\\offlocal.exe");
         copyFile(testing::helperExe("ver_none"), profile + "\\Tools\\offenv.exe");
         for (const char* name : {"offplain", "offname", "offclass", "offsound"}) {
             copyFile(testing::helperExe("ver_none"), apps + name + ".exe");
@@ -379,7 +376,9 @@ public:
         const KeySpec user{
             "ROOT",
             {},
-            {{"Environment", {{"OFFTOOLS", hive::kTypeExpandSz, szData("%USERPROFILE%\\Tools")}}, {}},
+            {{"Environment",
+              {{"OFFTOOLS", hive::kTypeExpandSz, szData("%USERPROFILE%\\Tools")}},
+              {}},
              {"Installed", {{apps + "offname.exe", kDword, one}}, {}},
              {"Software",
               {},
@@ -404,15 +403,7 @@ public:
         root.makeFile("Profiles\\offbroken\\NTUSER.DAT", std::string(bytes.begin(), bytes.end()));
 
         for (size_t i = 0; i < sids.size(); ++i) {
-            UniqueHKey entry;
-            ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kProfileList + ("\\" + sids[i])).c_str(),
-                                        0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr,
-                                        entry.put(), nullptr),
-                      ERROR_SUCCESS);
-            ASSERT_EQ(::RegSetValueExA(entry.get(), "ProfileImagePath", 0, REG_SZ,
-                                       reinterpret_cast<const BYTE*>(profiles[i].c_str()),
-                                       static_cast<DWORD>(profiles[i].size() + 1)),
-                      ERROR_SUCCESS);
+            entries.push_back(std::make_unique<testing::ProfileListEntry>(sids[i], profiles[i]));
         }
 
         const std::string local = lowered(profile) + "\\";
@@ -431,9 +422,6 @@ public:
     std::vector<Record> expected;
 
 private:
-    static constexpr const char* kProfileList =
-        "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
-
     static void writeHive(const ScratchDir& root, const std::string& file,
                           const ::testing::hive::KeySpec& tree) {
         ::testing::hive::HiveWriter writer;
@@ -441,6 +429,8 @@ private:
         const ::testing::hive::Bytes bytes = writer.bytes();
         root.makeFile(file, std::string(bytes.begin(), bytes.end()));
     }
+
+    std::vector<std::unique_ptr<testing::ProfileListEntry>> entries;
 };
 
 class Stocksweep : public ::testing::Test {
@@ -690,10 +680,11 @@ TEST_F(Stocksweep, RegistriesOfUsersNotLoggedOnAreReadFromTheirHiveFiles) {
     const std::string work = root.path() + "offline\\";
     const std::string conf = configuration.writeConf(
         "offline.conf",
-        "stocksweep () = '' {\n  working-dir (DirName) = '" + confPath(work) + "' {}\n"
-        "  log () = '' { debug-level (Integer) = 2 {} }\n"
-        "  scan () = '' { start-menu (Bool) = true {} offline-profiles (Bool) = true {}\n"
-        "    registry () = '' { HKEY_CURRENT_USER (Bool) = true {} } } }\n");
+        "stocksweep () = '' {\n  working-dir (DirName) = '" + confPath(work) +
+            "' {}\n"
+            "  log () = '' { debug-level (Integer) = 2 {} }\n"
+            "  scan () = '' { start-menu (Bool) = true {} offline-profiles (Bool) = true {}\n"
+            "    registry () = '' { HKEY_CURRENT_USER (Bool) = true {} } } }\n");
     const int64_t start = DateTime().getSeconds();
     ASSERT_EQ(runProgram("-c \"" + conf + "\""), 0u) << log();
 
@@ -712,24 +703,32 @@ TEST_F(Stocksweep, RegistriesOfUsersNotLoggedOnAreReadFromTheirHiveFiles) {
     const std::string& user = offlineUsers.sids[0];
     const std::string& broken = offlineUsers.sids[1];
     const std::string pass =
-        "debug-1  <time> (5.24)    <id>: " + first + "\n"
-        "debug-1  <time> (5.24)    <id>: Now reading the registry of user " + user +
+        "debug-1  <time> (5.24)    <id>: " + first +
+        "\n"
+        "debug-1  <time> (5.24)    <id>: Now reading the registry of user " +
+        user +
         " from \"<root>\\Profiles\\offuser\"...\n"
         "debug-2  <time> (5.24)    <id>: Scanning root key \"HKEY_USERS\"...\n"
         "NOTICE   <time> (5.24.30) <id>: Read the registry hive \"<root>\\Profiles\\offuser\\"
-        "NTUSER.DAT\" of user " + user + " without loading it: 5 keys, 6 values; clean.\n"
+        "NTUSER.DAT\" of user " +
+        user +
+        " without loading it: 5 keys, 6 values; clean.\n"
         "debug-2  <time> (5.24)    <id>: Scanning root key \"HKEY_USERS\"...\n"
         "NOTICE   <time> (5.24.30) <id>: Read the registry hive \"<root>\\Profiles\\offuser\\"
-        "AppData\\Local\\Microsoft\\Windows\\UsrClass.dat\" of user " + user +
+        "AppData\\Local\\Microsoft\\Windows\\UsrClass.dat\" of user " +
+        user +
         " without loading it: 3 keys, 0 values; clean.\n"
-        "debug-1  <time> (5.24)    <id>: Now reading the registry of user " + broken +
+        "debug-1  <time> (5.24)    <id>: Now reading the registry of user " +
+        broken +
         " from \"<root>\\Profiles\\offbroken\"...\n"
         "debug-2  <time> (5.24)    <id>: Scanning root key \"HKEY_USERS\"...\n"
         "NOTICE   <time> (5.24.30) <id>: Read the registry hive \"<root>\\Profiles\\offbroken\\"
-        "NTUSER.DAT\" of user " + broken + " without loading it: 3 keys, 1 values; clean.\n"
+        "NTUSER.DAT\" of user " +
+        broken +
+        " without loading it: 3 keys, 1 values; clean.\n"
         "WARNING  <time> (5.24.32) <id>: The registry hive \"<root>\\Profiles\\offbroken\\"
-        "NTUSER.DAT\" of user " + broken +
-        " is damaged: 1 damaged cells were skipped, the rest was scanned.\n";
+        "NTUSER.DAT\" of user " +
+        broken + " is damaged: 1 damaged cells were skipped, the rest was scanned.\n";
     EXPECT_EQ(masked.substr(from, to - from), withCrLf(pass));
 }
 

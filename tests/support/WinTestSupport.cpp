@@ -3,6 +3,8 @@
 #include "shared/library/common/GrowAndRetry.h"
 #include "shared/library/files/FileUtils.h"
 
+#include <sddl.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
@@ -179,6 +181,39 @@ bool deleteSubKeys(HKEY key, REGSAM view) {
 }
 
 }  // namespace
+
+ProfileListEntry::ProfileListEntry(const std::string& sid, const std::string& profile)
+    : path_("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\" + sid) {
+    UniqueHKey entry;
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, path_.c_str(), 0, nullptr, 0,
+                          KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, entry.put(),
+                          nullptr) != ERROR_SUCCESS ||
+        ::RegSetValueExA(entry.get(), "ProfileImagePath", 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(profile.c_str()),
+                         static_cast<DWORD>(profile.size() + 1)) != ERROR_SUCCESS) {
+        throw std::runtime_error("cannot make the profile list entry " + sid);
+    }
+}
+
+ProfileListEntry::~ProfileListEntry() { deleteKeyTree(HKEY_LOCAL_MACHINE, path_, KEY_WOW64_64KEY); }
+
+std::string processUserSid() {
+    UniqueHandle<KernelHandleTraits> token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put())) {
+        throw std::runtime_error("cannot open the process token");
+    }
+    DWORD size = 0;
+    ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    std::vector<char> buffer(size);
+    char* text = nullptr;
+    if (!::GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size) ||
+        !::ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
+        throw std::runtime_error("cannot read the process's user");
+    }
+    const std::string sid = text;
+    ::LocalFree(text);
+    return sid;
+}
 
 bool deleteKeyTree(HKEY root, const std::string& path, REGSAM view) {
     UniqueHKey key;

@@ -45,6 +45,24 @@ private:
     std::string path_;
 };
 
+// An entry of the system's profile list (the key <sid> of ProfileList below
+// HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows NT\CurrentVersion) naming
+// `profile` as the user's folder, made at construction and removed at
+// destruction.
+class ProfileListEntry {
+public:
+    ProfileListEntry(const std::string& sid, const std::string& profile);
+    ~ProfileListEntry();
+    ProfileListEntry(const ProfileListEntry&) = delete;
+    ProfileListEntry& operator=(const ProfileListEntry&) = delete;
+
+private:
+    std::string path_;
+};
+
+// The string form of the SID of the user this process runs as.
+std::string processUserSid();
+
 // Removes a key and everything below it in the given view; true when it is gone.
 bool deleteKeyTree(HKEY root, const std::string& path, REGSAM view);
 
