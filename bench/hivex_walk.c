@@ -1,5 +1,7 @@
 /* The independent reader's own walk of a hive file, for comparison with
  * hive_bench: every key's name, every value's name and data, best of R runs.
+ * The walk is timed from the opened hive, as hive_bench times its reader from
+ * the bytes in memory; opening the file is timed apart.
  * Built by bench/run-hive-bench against libhivex; not part of the product. */
 #include <hivex.h>
 #include <stdio.h>
@@ -14,12 +16,14 @@ static double now(void) {
 
 int main(int argc, char **argv) {
     int runs = argc > 2 ? atoi(argv[2]) : 5;
-    double best = 1e9;
+    double best = 1e9, bestOpen = 1e9;
     size_t keys = 0;
     for (int r = 0; r < runs; ++r) {
-        double start = now();
+        double opened = now();
         hive_h *h = hivex_open(argv[1], HIVEX_OPEN_UNSAFE);
         if (!h) { perror(argv[1]); return 1; }
+        double start = now();
+        if (start - opened < bestOpen) bestOpen = start - opened;
         size_t cap = 1024, top = 0, sum = 0;
         hive_node_h *stack = malloc(cap * sizeof *stack);
         stack[top++] = hivex_root(h);
@@ -46,11 +50,12 @@ int main(int argc, char **argv) {
             free(children);
         }
         free(stack);
-        hivex_close(h);
         double took = now() - start;
+        hivex_close(h);
         if (took < best) best = took;
         if (sum == 0) fprintf(stderr, "no data\n");
     }
-    printf("%-28s %8zu keys  hivex C walk %9.0f keys/s\n", argv[1], keys, keys / best);
+    printf("%-28s %8zu keys  hivex C walk %9.0f keys/s  (open %.1f ms)\n", argv[1], keys,
+           keys / best, bestOpen * 1e3);
     return 0;
 }
