@@ -92,18 +92,18 @@ bool storedName(const ByteReader& bytes, uint64_t offset, uint32_t length, bool 
                 std::u16string& name) {
     ByteReader raw;
     if (!bytes.sub(offset, length, raw)) return false;
-    std::u16string text;
+    // Nothing fails past this point: the name is written in place, keeping
+    // its room from one name to the next.
     if (compressed) {
-        text.assign(raw.begin(), raw.end());
+        name.assign(raw.begin(), raw.end());
     } else {
-        text.resize(length / 2);
-        for (size_t i = 0; i < text.size(); ++i) {
+        name.resize(length / 2);
+        for (size_t i = 0; i < name.size(); ++i) {
             uint16_t unit = 0;
             raw.u16(2 * i, unit);
-            text[i] = static_cast<char16_t>(unit);
+            name[i] = static_cast<char16_t>(unit);
         }
     }
-    name = std::move(text);
     return true;
 }
 
@@ -195,28 +195,34 @@ bool Hive::subKeyCells(const KeyNode& key, std::vector<uint32_t>& cells) const {
 }
 
 bool Hive::readValues(const KeyNode& key, std::vector<Value>& values, size_t& damaged) const {
-    values.clear();
-    if (key.valueCount == 0) return true;
+    // Values are read into the elements already there, which keep the room of
+    // their names and data from key to key; the vector is cut to those read.
+    size_t count = 0;
+    bool whole = key.valueCount == 0;
     ByteReader list;
-    if (!cell(key.valueList, list)) return false;
-    // The count is bounded by the list cell before anything is sized by it.
-    const uint64_t held = std::min<uint64_t>(key.valueCount, list.size() / 4);
-    values.reserve(static_cast<size_t>(held));
-    for (uint64_t i = 0; i < held; ++i) {
-        uint32_t offset = 0;
-        list.u32(4 * i, offset);
-        Value value;
-        if (!readValue(offset, value)) {
-            ++damaged;
-            continue;
+    if (!whole && cell(key.valueList, list)) {
+        // The count is bounded by the list cell before anything is sized by it.
+        const uint64_t held = std::min<uint64_t>(key.valueCount, list.size() / 4);
+        if (values.size() < held) values.resize(static_cast<size_t>(held));
+        for (uint64_t i = 0; i < held; ++i) {
+            uint32_t offset = 0;
+            list.u32(4 * i, offset);
+            Value& value = values[count];
+            if (!readValue(offset, value)) {
+                ++damaged;
+                continue;
+            }
+            if (!value.dataRead) ++damaged;
+            ++count;
         }
-        if (!value.dataRead) ++damaged;
-        values.push_back(std::move(value));
+        whole = held == key.valueCount;
     }
-    return held == key.valueCount;
+    values.resize(count);
+    return whole;
 }
 
 bool Hive::readValue(uint32_t offset, Value& value) const {
+    value.data.clear();
     ByteReader data;
     uint16_t nameLength = 0;
     uint16_t flags = 0;

@@ -1,5 +1,6 @@
 #include "shared/library/hive/HiveWalk.h"
 
+#include <deque>
 #include <utility>
 
 namespace Velmar {
@@ -40,7 +41,9 @@ struct Frame {
 
 WalkCounts walkHive(const Hive& hive, HiveVisitor& visitor) {
     WalkGuard guard(hive);
-    std::vector<Frame> stack;
+    // A deque, so that a parent's frame stays where it is while its children
+    // are pushed above it.
+    std::deque<Frame> stack;
     std::vector<Value> values;
     KeyNode key;
 
@@ -75,10 +78,7 @@ WalkCounts walkHive(const Hive& hive, HiveVisitor& visitor) {
             stack.pop_back();
             continue;
         }
-        const uint32_t cell = top.children[top.next++];
-        // visit may grow the stack, so the parent's path is copied first.
-        const std::u16string parentPath = top.path;
-        visit(cell, &parentPath);
+        visit(top.children[top.next++], &top.path);
     }
     return guard.counts();
 }

@@ -114,6 +114,43 @@ TEST(HiveReader, ReadsEveryCellKind) {
     expectSameAsHivex(bytes, "every-cell-kind.dat");
 }
 
+// The reader fills the values of each key into the room of the key before:
+// nothing of that key's data may stay, whether the value now has no data, or
+// data in big data that is built up piece by piece.
+TEST(HiveReader, AKeysValuesCarryNothingOfTheKeyBefore) {
+    HiveWriter w(5);
+    Bytes other = pattern(40000);
+    for (uint8_t& byte : other) byte = static_cast<uint8_t>(byte ^ 0x5A);
+    const auto key = [&](const char* name, const Bytes& first, const Bytes& big) {
+        const std::vector<uint32_t> values = {w.value("First", true, 3, first),
+                                              w.value("Big", true, 3, big)};
+        return w.key(name, true, 0, 0, w.valueList(values), 2);
+    };
+    const uint32_t a = key("A", {1, 2, 3, 4, 5, 6}, pattern(40000));
+    const uint32_t b = key("B", {}, other);
+    w.setRoot(w.key("ROOT", true, w.list("lh", {a, b}), 2, 0, 0));
+    const Bytes bytes = w.bytes();
+
+    class Sizes : public HiveVisitor {
+    public:
+        void key(const std::u16string& path, const std::u16string&,
+                 const std::vector<Value>& values) override {
+            for (const Value& value : values) {
+                seen += utf8(path) + "\\" + utf8(value.name) + "=" +
+                        std::to_string(value.data.size()) + " ";
+                if (value.data.size() > 1000) big.push_back(value.data);
+            }
+        }
+        std::string seen;
+        std::vector<Bytes> big;
+    } sizes;
+    walkHive(Hive(bytes), sizes);
+    EXPECT_EQ(sizes.seen, "A\\First=6 A\\Big=40000 B\\First=0 B\\Big=40000 ");
+    ASSERT_EQ(sizes.big.size(), 2u);
+    EXPECT_EQ(sizes.big[1], other);
+    expectSameAsHivex(bytes, "values-of-two-keys.dat");
+}
+
 TEST(HiveReader, BigDataOnlyFromFormatOneFour) {
     // Format 1.3 keeps long data in one cell; 1.4 and later split it.
     for (uint32_t minor : {3u, 4u, 6u}) {
