@@ -30,14 +30,13 @@ bool byte1252(char16_t c, char& byte) {
 }  // namespace
 
 bool toAnsi1252(std::u16string_view wide, std::string& out) {
-  std::string text;
-  text.reserve(wide.size());
+  char byte = 0;
   for (char16_t c : wide) {
-    char byte = 0;
     if (!byte1252(c, byte)) return false;
-    text.push_back(byte);
   }
-  out = std::move(text);
+  // Written in place, so that `out` keeps its room from one text to the next.
+  out.resize(wide.size());
+  for (std::size_t i = 0; i < wide.size(); ++i) byte1252(wide[i], out[i]);
   return true;
 }
 

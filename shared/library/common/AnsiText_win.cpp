@@ -10,6 +10,14 @@ bool toAnsi(std::u16string_view wide, std::string& out) {
     out.clear();
     return true;
   }
+  // ASCII, which most names and paths are, is the same in every ANSI code page:
+  // it is copied in place, without asking the system twice.
+  bool ascii = true;
+  for (char16_t c : wide) ascii = ascii && c < 0x80;
+  if (ascii) {
+    out.assign(wide.begin(), wide.end());
+    return true;
+  }
   if (wide.size() > static_cast<std::size_t>(INT_MAX)) return false;
   // wchar_t is UTF-16 on Windows.
   const auto* source = reinterpret_cast<const wchar_t*>(wide.data());
