@@ -48,6 +48,10 @@ TEST(Installation, DefaultConfigurationAnswersTheProgramsKeys) {
     bool flag = false;
     EXPECT_EQ(reader.getBool("stocksweep.scan.start-menu", flag), CR_OK);
     EXPECT_TRUE(flag);
+    // The registries of users who are not logged on are read.
+    flag = false;
+    EXPECT_EQ(reader.getBool("stocksweep.scan.offline-profiles", flag), CR_OK);
+    EXPECT_TRUE(flag);
 
     std::vector<std::string> roots;
     ASSERT_EQ(reader.getSubObjects("stocksweep.scan.registry", roots), CR_OK);
