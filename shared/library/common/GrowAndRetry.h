@@ -15,8 +15,8 @@ namespace Velmar {
 // Largest buffer handed to a call: the Windows functions take their capacity as a DWORD.
 constexpr size_t kMaxGrownBuffer = std::numeric_limits<uint32_t>::max();
 
-// Calls `call(data, capacity, size)` (data: `buffer`'s bytes, capacity: its size)
-// until the result fits. `call` answers false when it failed; otherwise it sets
+// Calls `call(data, capacity, size)` (data: `buffer`'s elements, bytes or UTF-16
+// units, capacity: its size) until the result fits; sizes count elements. `call` answers false when it failed; otherwise it sets
 // `size` to the bytes of the result when that fit (at most `capacity`), or to any
 // larger number when it did not (the size it asked for, when it tells one). The
 // buffer then grows to the larger of that size and twice its own, never past
@@ -25,8 +25,8 @@ constexpr size_t kMaxGrownBuffer = std::numeric_limits<uint32_t>::max();
 // when `call` failed or the result would not fit in `limit` bytes. `buffer`
 // must not be empty.
 // Throws std::bad_alloc when the buffer cannot grow.
-template <typename Call>
-bool growAndRetry(std::vector<char>& buffer, uint32_t& size, Call&& call,
+template <typename Char, typename Call>
+bool growAndRetry(std::vector<Char>& buffer, uint32_t& size, Call&& call,
                   size_t limit = kMaxGrownBuffer) {
     for (;;) {
         const auto capacity = static_cast<uint32_t>(buffer.size());
@@ -44,16 +44,16 @@ bool growAndRetry(std::vector<char>& buffer, uint32_t& size, Call&& call,
 // The text of a function that answers the length it wrote, without the
 // terminating zero, when the text fit; and when it did not, the size it needs
 // with the zero (GetEnvironmentVariableA, GetFullPathNameA, GetCurrentDirectoryA,
-// GetWindowsDirectoryA, GetTempPathA) or the capacity itself, having cut the
+// GetWindowsDirectoryA, GetTempPathA, GetShortPathNameW) or the capacity itself, having cut the
 // text (GetModuleFileNameA). `call(data, capacity)` answers that number; 0 means
 // failure (or an empty text: the caller tells them apart). Starts with
-// `initial` bytes. Answers false and leaves `text` untouched when `call` answers 0.
-template <typename Call>
-bool readSizedText(std::string& text, size_t initial, Call&& call) {
-    std::vector<char> buffer(std::max<size_t>(initial, 1));
+// `initial` elements. Answers false and leaves `text` untouched when `call` answers 0.
+template <typename Char, typename Call>
+bool readSizedText(std::basic_string<Char>& text, size_t initial, Call&& call) {
+    std::vector<Char> buffer(std::max<size_t>(initial, 1));
     uint32_t size = 0;
     const bool read =
-        growAndRetry(buffer, size, [&](char* data, uint32_t capacity, uint32_t& wanted) {
+        growAndRetry(buffer, size, [&](Char* data, uint32_t capacity, uint32_t& wanted) {
             const uint32_t length = call(data, capacity);
             if (length == 0) return false;
             if (length < capacity) {

@@ -318,17 +318,13 @@ std::string resolveStoredPath(const std::string& path) {
 
 bool shortPathName(const std::u16string& path, std::string& shortPath) {
     const auto* name = reinterpret_cast<const wchar_t*>(path.c_str());
-    std::u16string shortWide(MAX_PATH, u'\0');
-    for (;;) {
-        // The answer is the length written, or the room needed with the zero.
-        const DWORD length = ::GetShortPathNameW(
-            name, reinterpret_cast<wchar_t*>(&shortWide[0]), static_cast<DWORD>(shortWide.size()));
-        if (length == 0) return false;
-        const bool fits = length < shortWide.size();
-        shortWide.resize(length);
-        if (fits) break;
-    }
-    return toAnsi(shortWide, shortPath);
+    std::u16string shortWide;
+    return readSizedText(shortWide, MAX_PATH,
+                         [&](char16_t* buffer, uint32_t size) {
+                             return ::GetShortPathNameW(name, reinterpret_cast<wchar_t*>(buffer),
+                                                        size);
+                         }) &&
+           toAnsi(shortWide, shortPath);
 }
 
 std::vector<DirectoryEntry> listDirectory(const std::string& directory,
