@@ -1,5 +1,7 @@
 #include "app/HiveKeySource.h"
 
+#include "shared/library/files/FileUtils.h"
+
 #include <algorithm>
 
 namespace Velmar {
@@ -18,15 +20,9 @@ void textUnits(const std::vector<uint8_t>& data, std::u16string& wide) {
 // Registry names compare without regard to case. Only ASCII letters are
 // folded here: the paths a walk is given from its root are the hive's mount
 // and names the program itself spells.
-bool sameName(const std::string& a, size_t from, size_t length, const std::string& b) {
-    if (length != b.size() || from + length > a.size()) return false;
-    for (size_t i = 0; i < length; ++i) {
-        const auto fold = [](char c) {
-            return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
-        };
-        if (fold(a[from + i]) != fold(b[i])) return false;
-    }
-    return true;
+std::string folded(std::string text) {
+    toLowerCase(text);
+    return text;
 }
 
 }  // namespace
@@ -67,11 +63,11 @@ std::unique_ptr<KeySource::Key> HiveKeySource::open(Key* parent, const SubKeyNam
     // A path from the root: the mount, then each of its keys in turn, by
     // 8-bit names, which open only keys whose names convert (as the live
     // registry opens by 8-bit names).
-    const std::string& path = child.name;
+    const std::string path = folded(child.name);
     size_t start = 0;
     if (!mount_.empty()) {
         const size_t end = std::min(path.find('\\'), path.size());
-        if (!sameName(path, 0, end, mount_)) return nullptr;
+        if (path.compare(0, end, folded(mount_)) != 0) return nullptr;
         start = end + 1;
     }
     std::unique_ptr<HiveKey> key = openCell(hive_.rootCell(), 0, true);
@@ -82,7 +78,8 @@ std::unique_ptr<KeySource::Key> HiveKeySource::open(Key* parent, const SubKeyNam
         names.clear();
         subKeys(*key, names);
         const auto found = std::find_if(names.begin(), names.end(), [&](const SubKeyName& n) {
-            return convert_(n.wide, converted) && sameName(path, start, end - start, converted);
+            return convert_(n.wide, converted) &&
+                   path.compare(start, end - start, folded(converted)) == 0;
         });
         if (found == names.end()) return nullptr;
         key = openListed(*key, found->wide);

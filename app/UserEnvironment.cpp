@@ -1,15 +1,15 @@
 #include "app/UserEnvironment.h"
 
+#include "shared/library/files/FileUtils.h"
+
 namespace Velmar {
 
 namespace {
 
 constexpr char kClassesSuffix[] = "_Classes";
 
-std::string upper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
+std::string lowered(std::string text) {
+    toLowerCase(text);
     return text;
 }
 
@@ -17,19 +17,19 @@ std::string upper(std::string text) {
 
 UserEnvironment::UserEnvironment(const std::string& profile, TextExpander& others)
     : others_(others) {
-    variables_["USERPROFILE"] = profile;
-    variables_["APPDATA"] = profile + "\\AppData\\Roaming";
-    variables_["LOCALAPPDATA"] = profile + "\\AppData\\Local";
+    variables_["userprofile"] = profile;
+    variables_["appdata"] = profile + "\\AppData\\Roaming";
+    variables_["localappdata"] = profile + "\\AppData\\Local";
     // "C:\Users\name": the drive, and the path on it.
     const bool drive = profile.size() >= 2 && profile[1] == ':';
-    variables_["HOMEDRIVE"] = drive ? profile.substr(0, 2) : std::string();
-    variables_["HOMEPATH"] = drive ? profile.substr(2) : profile;
+    variables_["homedrive"] = drive ? profile.substr(0, 2) : std::string();
+    variables_["homepath"] = drive ? profile.substr(2) : profile;
     const size_t slash = profile.find_last_of("\\/");
-    variables_["USERNAME"] = slash == std::string::npos ? profile : profile.substr(slash + 1);
+    variables_["username"] = slash == std::string::npos ? profile : profile.substr(slash + 1);
 }
 
 void UserEnvironment::set(const std::string& name, const std::string& text, bool expandable) {
-    variables_[upper(name)] = expandable ? substitute(text) : text;
+    variables_[lowered(name)] = expandable ? substitute(text) : text;
 }
 
 std::string UserEnvironment::substitute(const std::string& text) const {
@@ -39,7 +39,7 @@ std::string UserEnvironment::substitute(const std::string& text) const {
         const size_t open = text.find('%', at);
         const size_t close = open == std::string::npos ? open : text.find('%', open + 1);
         if (close == std::string::npos) break;
-        const auto found = variables_.find(upper(text.substr(open + 1, close - open - 1)));
+        const auto found = variables_.find(lowered(text.substr(open + 1, close - open - 1)));
         if (found == variables_.end()) {
             // Not the user's: left for the process, and its closing "%" may
             // open the next reference.

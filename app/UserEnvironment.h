@@ -34,7 +34,7 @@ public:
 private:
     std::string substitute(const std::string& text) const;
 
-    std::map<std::string, std::string> variables_;  // by upper-case name
+    std::map<std::string, std::string> variables_;  // by lower-case name
     TextExpander& others_;
 };
 

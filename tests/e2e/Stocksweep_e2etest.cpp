@@ -388,10 +388,9 @@ public:
                  {"Plain", hive::kTypeSz, szData(apps + "offplain.exe")},
                  {"Shared", hive::kTypeSz, szData(apps + "gamma.exe")}},
                 {}}}}}};
-        writeHive(root, "Profiles\\offuser\\NTUSER.DAT", user);
+        writeHive(profile + "\\NTUSER.DAT", user);
         const KeySpec classes{"ROOT", {}, {{"Applications", {}, {{"offclass.exe", {}, {}}}}}};
-        writeHive(root, "Profiles\\offuser\\AppData\\Local\\Microsoft\\Windows\\UsrClass.dat",
-                  classes);
+        writeHive(profile + "\\AppData\\Local\\Microsoft\\Windows\\UsrClass.dat", classes);
 
         // Below "Broken" a subkey list names a cell past the end of the hive.
         HiveWriter broken;
@@ -399,8 +398,7 @@ public:
         const uint32_t sound = writeTree(
             broken, {"Run", {{"Sound", hive::kTypeSz, szData(apps + "offsound.exe")}}, {}});
         broken.setRoot(broken.key("ROOT", true, broken.list("lh", {lost, sound}), 2, 0, 0));
-        const Bytes bytes = broken.bytes();
-        root.makeFile("Profiles\\offbroken\\NTUSER.DAT", std::string(bytes.begin(), bytes.end()));
+        ::testing::hive::writeFile(profiles[1] + "\\NTUSER.DAT", broken.bytes());
 
         for (size_t i = 0; i < sids.size(); ++i) {
             entries.push_back(std::make_unique<testing::ProfileListEntry>(sids[i], profiles[i]));
@@ -422,12 +420,10 @@ public:
     std::vector<Record> expected;
 
 private:
-    static void writeHive(const ScratchDir& root, const std::string& file,
-                          const ::testing::hive::KeySpec& tree) {
+    static void writeHive(const std::string& path, const ::testing::hive::KeySpec& tree) {
         ::testing::hive::HiveWriter writer;
         writer.setRoot(writeTree(writer, tree));
-        const ::testing::hive::Bytes bytes = writer.bytes();
-        root.makeFile(file, std::string(bytes.begin(), bytes.end()));
+        ::testing::hive::writeFile(path, writer.bytes());
     }
 
     std::vector<std::unique_ptr<testing::ProfileListEntry>> entries;
