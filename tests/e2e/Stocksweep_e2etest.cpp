@@ -338,14 +338,14 @@ private:
     std::string systemLinkTarget;
 };
 
-// Users who are not logged on: two made-up SIDs of the system's profile list
+// Users who are not logged on: three made-up SIDs of the system's profile list
 // whose profile folders lie in the fixture's folder, their registries in hive
 // files only. The first one's NTUSER.DAT names programs through
 // %LOCALAPPDATA%, through a variable of its own Environment key, by a plain
 // path, by a value name, and one that the fixture's key (in the logged-on
 // user's registry) names too; its UsrClass.dat names one by a key's name. The
 // second one's NTUSER.DAT is damaged below one key and names a program in its
-// sound part.
+// sound part. The third one's folder holds no hive file at all.
 class OfflineUsers {
 public:
     using Record = HostCases::Record;
@@ -353,10 +353,11 @@ public:
     void layOut(const ScratchDir& root, const std::string& apps) {
         using namespace ::testing::hive;
         const std::string pid = std::to_string(::GetCurrentProcessId());
-        for (const char* rid : {"1001", "1002"}) {
+        for (const char* rid : {"1001", "1002", "1003"}) {
             sids.push_back("S-1-5-21-3000000000-" + pid + "-" + rid);
         }
-        for (const char* name : {"Profiles\\offuser", "Profiles\\offbroken"}) {
+        for (const char* name :
+             {"Profiles\\offuser", "Profiles\\offbroken", "Profiles\\offgone"}) {
             profiles.push_back(root.makeDir(name));
             profiles.back().pop_back();
         }
@@ -415,7 +416,7 @@ public:
         };
     }
 
-    std::vector<std::string> sids;      // the sound user's, then the damaged one's
+    std::vector<std::string> sids;      // the sound user's, the damaged one's, the gone one's
     std::vector<std::string> profiles;  // their folders, without a trailing separator
     std::vector<Record> expected;
 
@@ -698,6 +699,7 @@ TEST_F(Stocksweep, RegistriesOfUsersNotLoggedOnAreReadFromTheirHiveFiles) {
     ASSERT_LT(from, to) << masked;
     const std::string& user = offlineUsers.sids[0];
     const std::string& broken = offlineUsers.sids[1];
+    const std::string& gone = offlineUsers.sids[2];
     const std::string pass =
         "debug-1  <time> (5.24)    <id>: " + first +
         "\n"
@@ -724,7 +726,13 @@ TEST_F(Stocksweep, RegistriesOfUsersNotLoggedOnAreReadFromTheirHiveFiles) {
         " without loading it: 3 keys, 1 values; clean.\n"
         "WARNING  <time> (5.24.32) <id>: The registry hive \"<root>\\Profiles\\offbroken\\"
         "NTUSER.DAT\" of user " +
-        broken + " is damaged: 1 damaged cells were skipped, the rest was scanned.\n";
+        broken + " is damaged: 1 damaged cells were skipped, the rest was scanned.\n"
+        // Without an NTUSER.DAT, a warning; without a UsrClass.dat, nothing.
+        "debug-1  <time> (5.24)    <id>: Now reading the registry of user " +
+        gone + " from \"<root>\\Profiles\\offgone\"...\n"
+        "WARNING  <time> (5.24.31) <id>: Cannot read the registry hive \"<root>\\Profiles\\"
+        "offgone\\NTUSER.DAT\" of user " +
+        gone + " (system error 2); its keys are not scanned.\n";
     EXPECT_EQ(masked.substr(from, to - from), withCrLf(pass));
 }
 
